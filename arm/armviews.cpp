@@ -1,0 +1,67 @@
+#include "armviews.h"
+
+#include "picturearea.h"
+#include "vbunits.h"
+
+namespace arm {
+namespace {
+
+constexpr double kSideScaleWidth = 118.714287;
+constexpr double kSideScaleHeight = 77.571342;
+constexpr double kTopScaleWidth = 69.25;
+constexpr double kTopScaleHeight = 47.25;
+constexpr double kJointRadius = 2.0;
+
+// Coordinates reach the drawing in single precision, as the views always received them.
+QPointF viewPoint(double x, double y)
+{
+    return QPointF(float(x), float(y));
+}
+
+void setUpView(PictureArea *view, double width, double height, int penWidth)
+{
+    view->setScale(width, height);
+    view->setDrawWidth(penWidth);
+    view->setForeColor(VbUnits::color(VbUnits::kButtonText));
+    view->setBackColor(VbUnits::color(0x00FFFFFF));
+}
+
+} // namespace
+
+void setUpSideView(PictureArea *view)
+{
+    setUpView(view, kSideScaleWidth, kSideScaleHeight, 5);
+}
+
+void setUpTopView(PictureArea *view)
+{
+    setUpView(view, kTopScaleWidth, kTopScaleHeight, 4);
+}
+
+void drawSideView(PictureArea *view, const ArmModel &model)
+{
+    const double h = view->scaleHeight();
+    auto place = [h](const Point3 &p) { return viewPoint(p.x + 5.0, h - p.z); };
+
+    view->setFillColor(VbUnits::color(0x000000FF));
+    // Each circle goes down before the segment that ends at it, so the segments lie over
+    // the circles. The first segment starts at a fixed point 35 units below the top.
+    QPointF previous = viewPoint(5.0, 35.0);
+    for (int frame = 1; frame <= 4; ++frame) {
+        const QPointF o = place(model.jointOrigin(frame));
+        view->circle(o, kJointRadius);
+        view->line(previous, o);
+        previous = o;
+    }
+    view->line(previous, place(model.tool()));
+}
+
+void drawTopView(PictureArea *view, const ArmModel &model)
+{
+    const double cx = view->scaleWidth() / 2.0;
+    const double cy = view->scaleHeight() / 2.0;
+    const Point3 tool = model.tool();
+    view->line(viewPoint(cx, cy), viewPoint(cx + tool.x, cy - tool.y));
+}
+
+} // namespace arm

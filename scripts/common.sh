@@ -1,0 +1,26 @@
+# Shared by iniciar.sh and probar.sh: installs what is missing, configures and builds.
+set -euo pipefail
+ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+
+PAQUETES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
+          socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev)
+
+instalar_paquetes() {
+  local faltan=()
+  for p in "${PAQUETES[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
+  done
+  [ ${#faltan[@]} -eq 0 ] && return 0
+  local sudo=""
+  [ "$(id -u)" -ne 0 ] && sudo="sudo"
+  echo "Instalando: ${faltan[*]}"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq "${faltan[@]}"
+}
+
+# compilar DIR [opciones de cmake...]
+compilar() {
+  local dir="$1"; shift
+  cmake -S "$ROOT" -B "$ROOT/$dir" -G Ninja "$@" >/dev/null
+  cmake --build "$ROOT/$dir" -j2
+}

@@ -1,0 +1,77 @@
+#include "mdiform.h"
+
+#include "vbunits.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+
+MdiForm::MdiForm(QWidget *parent)
+    : QWidget(parent)
+{
+}
+
+MdiForm::~MdiForm() = default;
+
+void MdiForm::showIn(QMdiArea *area)
+{
+    if (!m_subWindow) {
+        // Our own sub-window, not deleted on close: the instance lives as long as the
+        // program, and a closed window only waits to be loaded again.
+        m_subWindow = new QMdiSubWindow(area);
+        m_subWindow->setAttribute(Qt::WA_DeleteOnClose, false);
+        m_subWindow->setWidget(this);
+        if (fixedBorder()) {
+            m_subWindow->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
+                                        | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+        }
+        area->addSubWindow(m_subWindow);
+        connect(area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow *window) {
+            if (window && window == m_subWindow && isLoaded())
+                Form_Activate();
+        });
+    }
+    if (!isLoaded()) {
+        load();
+        m_subWindow->show();
+    }
+    area->setActiveSubWindow(m_subWindow);
+    m_subWindow->raise();
+}
+
+void MdiForm::load()
+{
+    m_surface = new QWidget(this);
+    m_surface->setObjectName(QStringLiteral("surface"));
+    const QSize client(VbUnits::px(designClientSize().width()), VbUnits::px(designClientSize().height()));
+    m_surface->setGeometry(QRect(QPoint(0, 0), client));
+    createControls(m_surface);
+    m_surface->show();
+    resize(client);
+    if (fixedBorder())
+        setFixedSize(client);
+    if (m_subWindow)
+        m_subWindow->adjustSize();
+    Form_Load();
+}
+
+void MdiForm::unload()
+{
+    Form_Unload();
+    delete m_surface;
+    m_surface = nullptr;
+}
+
+void MdiForm::closeEvent(QCloseEvent *event)
+{
+    if (isLoaded())
+        unload();
+    event->accept();
+}
+
+void MdiForm::setOuterSizeTwips(int width, int height)
+{
+    if (!m_subWindow)
+        return;
+    m_subWindow->resize(VbUnits::px(width), VbUnits::px(height));
+}

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QSize>
+#include <QString>
+#include <QWidget>
+
+class QMdiArea;
+class QMdiSubWindow;
+
+// A child window of the multiple-document frame, with the life of the designed windows:
+// one instance for the whole program; every load builds its controls afresh at their
+// design values and runs Form_Load; closing runs Form_Unload and destroys the controls
+// (and with them any port they hold), while the members of the subclass, its
+// window-level variables, keep their values for the next load.
+class MdiForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit MdiForm(QWidget *parent = nullptr);
+    ~MdiForm() override;
+
+    // Loads and shows the window in the frame if it is not open; otherwise only brings it
+    // to the front. Either way it becomes the active child window.
+    void showIn(QMdiArea *area);
+
+    bool isLoaded() const { return m_surface != nullptr; }
+    QMdiSubWindow *subWindow() const { return m_subWindow; }
+
+protected:
+    // Creates the controls, with their design-time values, as children of surface.
+    virtual void createControls(QWidget *surface) = 0;
+    // The client area in twips as designed.
+    virtual QSize designClientSize() const = 0;
+    virtual bool fixedBorder() const { return false; }
+
+    virtual void Form_Load() {}
+    virtual void Form_Unload() {}
+    virtual void Form_Activate() {}
+
+    void closeEvent(QCloseEvent *event) override;
+    // Sets the outer size of the window, frame included, in twips.
+    void setOuterSizeTwips(int width, int height);
+
+private:
+    void load();
+    void unload();
+
+    QWidget *m_surface = nullptr;
+    QMdiSubWindow *m_subWindow = nullptr;
+};

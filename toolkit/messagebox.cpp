@@ -1,0 +1,15 @@
+#include "messagebox.h"
+
+#include <QMessageBox>
+
+namespace MessageBox {
+
+void show(QWidget *parent, const QString &text, const QString &title)
+{
+    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok, parent);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+}
+
+} // namespace MessageBox

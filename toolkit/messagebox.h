@@ -1,0 +1,12 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+namespace MessageBox {
+
+// An application-modal box with an OK button only and no icon; returns when dismissed.
+void show(QWidget *parent, const QString &text, const QString &title);
+
+} // namespace MessageBox

@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QColor>
+#include <QImage>
+#include <QPointF>
+#include <QWidget>
+
+// A drawing surface with a user scale: (0, 0) at the top-left of the inner area, y down,
+// the scale width and height spanning the whole inner area. Segments and filled circles
+// go into a backing image, so the drawing stays until the next clear whatever happens to
+// the window, and everything is clipped to the inner area.
+class PictureArea : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // The single three-dimensional border takes two pixels on each side.
+    static constexpr int kBorder = 2;
+
+    explicit PictureArea(QWidget *parent = nullptr);
+
+    void setScale(double width, double height);
+    double scaleWidth() const { return m_scaleWidth; }
+    double scaleHeight() const { return m_scaleHeight; }
+
+    void setBackColor(const QColor &color);
+    void setForeColor(const QColor &color) { m_foreColor = color; }
+    QColor foreColor() const { return m_foreColor; }
+    void setFillColor(const QColor &color) { m_fillColor = color; }
+    QColor fillColor() const { return m_fillColor; }
+    void setDrawWidth(int pixels) { m_drawWidth = pixels; }
+    int drawWidth() const { return m_drawWidth; }
+
+    void clear();
+    void line(QPointF from, QPointF to);
+    // The radius is in horizontal scale units; the circle is round in pixels.
+    void circle(QPointF centre, double radius);
+
+    // The inner drawing area as it stands.
+    const QImage &image() const { return m_image; }
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    QPointF toPixels(QPointF point) const;
+    double pixelsPerUnitX() const;
+    double pixelsPerUnitY() const;
+
+    QImage m_image;
+    double m_scaleWidth = 1.0;
+    double m_scaleHeight = 1.0;
+    QColor m_backColor = Qt::white;
+    QColor m_foreColor = Qt::black;
+    QColor m_fillColor = Qt::black;
+    int m_drawWidth = 1;
+};
