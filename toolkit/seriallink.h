@@ -1,9 +1,8 @@
 #pragma once
 
 #include <QObject>
+#include <QSerialPort>
 #include <QString>
-
-class QSerialPort;
 
 // The settings of the serial control, applied in this order, the port opened last.
 struct SerialSettings
@@ -39,6 +38,8 @@ public:
     // when the port cannot be opened; a setting the device does not support (DTR on a
     // pseudo-terminal) is not a failure.
     bool open(const SerialSettings &settings);
+    // Releases the port; opening again applies the settings afresh.
+    void close();
     bool isOpen() const;
     QString deviceName() const;
     QString errorString() const;
@@ -60,6 +61,13 @@ signals:
     void communicationError(const QString &device, const QString &reason);
 
 private:
+    void portError(QSerialPort::SerialPortError error);
+
     QSerialPort *m_port = nullptr;
     SerialSettings m_settings;
+    QString m_device;
+    QString m_errorString;
+    // The last error told through communicationError since the port was opened.
+    QSerialPort::SerialPortError m_lastReported = QSerialPort::NoError;
+    bool m_settingDtr = false;
 };
