@@ -9,6 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 
+#include <limits>
+
 namespace {
 
 const QString kDefaultText[4] = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
@@ -30,6 +32,8 @@ QLabel *titleLabel(QWidget *surface, const char *name, const QString &caption, c
 QLineEdit *greyBox(QWidget *surface, const char *name, const QString &text, const QRect &rect)
 {
     QLineEdit *box = Controls::textBox(surface, name, text, rect);
+    // A received message goes into the entry whole, however long it is.
+    box->setMaxLength(std::numeric_limits<int>::max());
     Controls::setBackColor(box, VbUnits::color(kBoxBack));
     return box;
 }

@@ -1,7 +1,6 @@
 #include "picturearea.h"
 
 #include <QPainter>
-#include <QResizeEvent>
 #include <qdrawutil.h>
 
 namespace {
@@ -35,8 +34,15 @@ void PictureArea::setBackColor(const QColor &color)
     clear();
 }
 
+const QImage &PictureArea::image() const
+{
+    fitImage();
+    return m_image;
+}
+
 void PictureArea::clear()
 {
+    fitImage();
     m_image.fill(m_backColor);
     update();
 }
@@ -58,6 +64,7 @@ QPointF PictureArea::toPixels(QPointF point) const
 
 void PictureArea::line(QPointF from, QPointF to)
 {
+    fitImage();
     QPainter painter(&m_image);
     preparePainter(painter, m_foreColor, m_drawWidth);
     painter.drawLine(toPixels(from), toPixels(to));
@@ -66,6 +73,7 @@ void PictureArea::line(QPointF from, QPointF to)
 
 void PictureArea::circle(QPointF centre, double radius)
 {
+    fitImage();
     QPainter painter(&m_image);
     preparePainter(painter, m_foreColor, m_drawWidth);
     painter.setBrush(m_fillColor);
@@ -78,16 +86,21 @@ void PictureArea::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
     qDrawWinPanel(&painter, rect(), palette(), true);
-    painter.drawImage(kBorder, kBorder, m_image);
+    painter.drawImage(kBorder, kBorder, image());
 }
 
-void PictureArea::resizeEvent(QResizeEvent *event)
+void PictureArea::resizeEvent(QResizeEvent *)
 {
-    const QSize inner = event->size() - QSize(2 * kBorder, 2 * kBorder);
+    fitImage();
+}
+
+void PictureArea::fitImage() const
+{
+    const QSize inner = (size() - QSize(2 * kBorder, 2 * kBorder)).expandedTo(QSize(1, 1));
     if (inner == m_image.size())
         return;
     // The drawing survives a resize: it is kept at the top-left of the new area.
-    QImage resized(inner.expandedTo(QSize(1, 1)), QImage::Format_RGB32);
+    QImage resized(inner, QImage::Format_RGB32);
     resized.fill(m_backColor);
     if (!m_image.isNull()) {
         QPainter painter(&resized);

@@ -37,18 +37,21 @@ public:
     void circle(QPointF centre, double radius);
 
     // The inner drawing area as it stands.
-    const QImage &image() const { return m_image; }
+    const QImage &image() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
 
 private:
+    // The backing image follows the widget's size, also while the widget is hidden and
+    // gets no resize events.
+    void fitImage() const;
     QPointF toPixels(QPointF point) const;
     double pixelsPerUnitX() const;
     double pixelsPerUnitY() const;
 
-    QImage m_image;
+    mutable QImage m_image;
     double m_scaleWidth = 1.0;
     double m_scaleHeight = 1.0;
     QColor m_backColor = Qt::white;
