@@ -1,10 +1,8 @@
 #include "frmbrazo.h"
 
-#include "armpanel.h"
 #include "controls.h"
 #include "messagebox.h"
 #include "picturearea.h"
-#include "seriallink.h"
 #include "vbunits.h"
 
 #include <QLineEdit>

@@ -1,12 +1,11 @@
 #pragma once
 
+#include "armpanel.h"
 #include "mdiform.h"
+#include "seriallink.h"
 
 #include <QPointer>
 #include <QString>
-
-class ArmPanel;
-class SerialLink;
 
 // The simulator whose arm follows a machine on serial port 1: every serial event reads
 // whatever is waiting and takes it as one joint message. Nothing is ever sent on the line.

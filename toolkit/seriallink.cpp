@@ -109,9 +109,11 @@ bool SerialLink::open(const SerialSettings &settings)
     m_port->setDataBits(line->dataBits);
     m_port->setStopBits(line->stopBits);
     // The thresholds need nothing here: readyRead comes for every arrival and bytesWritten
-    // for every chunk sent. Handshaking 0 is no flow control.
-    m_port->setFlowControl(settings.handshaking == 0 ? QSerialPort::NoFlowControl
-                                                     : QSerialPort::HardwareControl);
+    // for every chunk sent. Handshaking: 0 none, 1 XON/XOFF, 2 RTS/CTS (3, both, is taken
+    // as RTS/CTS, which the port cannot combine with XON/XOFF).
+    m_port->setFlowControl(settings.handshaking == 0   ? QSerialPort::NoFlowControl
+                           : settings.handshaking == 1 ? QSerialPort::SoftwareControl
+                                                       : QSerialPort::HardwareControl);
 
     if (!m_port->open(QIODevice::ReadWrite)) {
         m_errorString = m_port->errorString();
