@@ -22,8 +22,8 @@ LinkTransform BuildLinkTransform(double theta, const DhLink &link)
 {
     const double ct = std::cos(theta);
     const double st = std::sin(theta);
-    const double ca = std::cos(link.alpha);
-    const double sa = std::sin(link.alpha);
+    const double ca = link.cosAlpha;
+    const double sa = link.sinAlpha;
 
     LinkTransform t;
     t(1, 1) = ct;  t(1, 2) = -st * ca; t(1, 3) = st * sa;  t(1, 4) = link.a * ct;
@@ -36,7 +36,8 @@ LinkTransform BuildLinkTransform(double theta, const DhLink &link)
 std::array<DhLink, 5> armLinks()
 {
     auto link = [](int source, short alphaDeg, double a, double d) {
-        return DhLink{source, alphaDeg, toRadians(alphaDeg), a, d};
+        const double alpha = toRadians(alphaDeg);
+        return DhLink{source, alphaDeg, alpha, a, d, std::cos(alpha), std::sin(alpha)};
     };
     return {
         link(1, -90, 0.0, 9.75),

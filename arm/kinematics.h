@@ -24,6 +24,9 @@ struct DhLink
     double alpha = 0.0;      // twist in radians, toRadians(alphaDeg)
     double a = 0.0;          // length
     double d = 0.0;          // offset
+    // cos and sin of alpha, worked out once with the link: every transform needs them.
+    double cosAlpha = 1.0;
+    double sinAlpha = 0.0;
 };
 
 // 4 x 4 homogeneous transform, column-major, addressed (row, column) from 1.

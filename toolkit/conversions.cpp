@@ -4,10 +4,42 @@
 #include <limits>
 
 namespace Conversions {
+namespace {
+
+// Plain whole numbers ("45", " -90 ") are nearly every text an entry sees, and reading
+// them through the locale costs more than the whole kinematics. They read the same in
+// every locale, so they take this short path; everything else goes through the locale.
+std::optional<qint64> plainInteger(QStringView text)
+{
+    qsizetype i = 0;
+    bool negative = false;
+    if (i < text.size() && (text[i] == QLatin1Char('-') || text[i] == QLatin1Char('+')))
+        negative = text[i++] == QLatin1Char('-');
+    const qsizetype firstDigit = i;
+    qint64 value = 0;
+    for (; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9' || i - firstDigit >= 11)
+            return std::nullopt;
+        value = value * 10 + (c - u'0');
+    }
+    if (i == firstDigit)
+        return std::nullopt;
+    return negative ? -value : value;
+}
+
+} // namespace
 
 std::optional<qint32> toInt32(const QString &text, const QLocale &locale)
 {
-    const QString trimmed = text.trimmed();
+    const QStringView view = QStringView(text).trimmed();
+    if (const std::optional<qint64> plain = plainInteger(view)) {
+        if (*plain < std::numeric_limits<qint32>::min() || *plain > std::numeric_limits<qint32>::max())
+            return std::nullopt;
+        return qint32(*plain);
+    }
+
+    const QString trimmed = view.toString();
     if (trimmed.isEmpty())
         return std::nullopt;
 

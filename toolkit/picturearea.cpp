@@ -62,24 +62,50 @@ QPointF PictureArea::toPixels(QPointF point) const
     return QPointF(point.x() * pixelsPerUnitX(), point.y() * pixelsPerUnitY());
 }
 
-void PictureArea::line(QPointF from, QPointF to)
+PictureArea::Batch::Batch(PictureArea *area)
+    : m_area(area)
 {
+    m_area->fitImage();
+    m_area->m_batchPainter = new QPainter(&m_area->m_image);
+}
+
+PictureArea::Batch::~Batch()
+{
+    delete m_area->m_batchPainter;
+    m_area->m_batchPainter = nullptr;
+    m_area->update();
+}
+
+template <typename Draw>
+void PictureArea::paint(Draw draw)
+{
+    if (m_batchPainter) {
+        preparePainter(*m_batchPainter, m_foreColor, m_drawWidth);
+        draw(*m_batchPainter);
+        return;
+    }
     fitImage();
     QPainter painter(&m_image);
     preparePainter(painter, m_foreColor, m_drawWidth);
-    painter.drawLine(toPixels(from), toPixels(to));
+    draw(painter);
     update();
+}
+
+void PictureArea::line(QPointF from, QPointF to)
+{
+    paint([&](QPainter &painter) {
+        painter.setBrush(Qt::NoBrush);
+        painter.drawLine(toPixels(from), toPixels(to));
+    });
 }
 
 void PictureArea::circle(QPointF centre, double radius)
 {
-    fitImage();
-    QPainter painter(&m_image);
-    preparePainter(painter, m_foreColor, m_drawWidth);
-    painter.setBrush(m_fillColor);
     const double r = radius * pixelsPerUnitX();
-    painter.drawEllipse(toPixels(centre), r, r);
-    update();
+    paint([&](QPainter &painter) {
+        painter.setBrush(m_fillColor);
+        painter.drawEllipse(toPixels(centre), r, r);
+    });
 }
 
 void PictureArea::paintEvent(QPaintEvent *)
