@@ -66,6 +66,7 @@ private slots:
     void requestNotAccepted_isDroppedAndListeningGoesOn();
     void whileConnected_secondClientIsRefused();
     void listen_whileConnected_fails();
+    void acceptWithoutClose_stillStopsListening();
     void getData_decodesEveryByteAsWindows1252();
     void sendData_putsExactBytes_data();
     void sendData_putsExactBytes();
@@ -198,6 +199,19 @@ void TestSocketLink::listen_whileConnected_fails()
     QTRY_COMPARE_WITH_TIMEOUT(link->State(), int(SocketLink::Connected), kWait);
     QVERIFY(!link->Listen());
     QCOMPARE(link->State(), int(SocketLink::Connected));
+}
+
+void TestSocketLink::acceptWithoutClose_stillStopsListening()
+{
+    SocketLink link;
+    connect(&link, &SocketLink::ConnectionRequest, &link, [&link](qint32 requestID) { link.Accept(requestID); });
+    link.setLocalPort(0);
+    QVERIFY(link.Listen());
+    auto first = clientOf(link);
+    QTRY_COMPARE_WITH_TIMEOUT(link.State(), int(SocketLink::Connected), kWait);
+    auto second = clientOf(link);
+    QVERIFY(!second->waitForConnected(kWait));
+    QCOMPARE(second->error(), QAbstractSocket::ConnectionRefusedError);
 }
 
 void TestSocketLink::getData_decodesEveryByteAsWindows1252()
