@@ -48,6 +48,8 @@ void frmComSerial::createControls(QWidget *surface)
     Controls::setForeColor(txtDisplay, VbUnits::color(0x00800080));
     // A line edit stops at 32,767 characters by default; a long message must go out whole.
     txtDisplay->setMaxLength(std::numeric_limits<int>::max());
+    // The sentence is read from its start, not scrolled to its end.
+    txtDisplay->home(false);
 
     cmdTransmite = Controls::button(surface, "cmdTransmite", QStringLiteral("&Transmitir"),
                                     VbUnits::rect(120, 2280, 1215, 495));
@@ -135,12 +137,13 @@ void frmComSerial::reportOpenFailure()
     const QString device = Comm1->deviceName();
     QString text;
     if (QFileInfo(device).isAbsolute() && !QFileInfo::exists(device)) {
-        text = QStringLiteral("No se pudo abrir el puerto serie %1: el dispositivo no existe. "
-                              "Conecte el puerto y vuelva a abrir esta ventana.")
+        text = QStringLiteral("No se pudo abrir el puerto serie %1: el dispositivo no existe.\r\n"
+                              "Conecte el puerto, o indique otro dispositivo con BRAZO_SERIAL_PORT, "
+                              "y vuelva a abrir esta ventana.")
                    .arg(device);
     } else {
-        text = QStringLiteral("No se pudo abrir el puerto serie %1: está en uso o no hay permiso (%2). "
-                              "Cierre la ventana o el programa que lo usa y vuelva a abrir esta ventana.")
+        text = QStringLiteral("No se pudo abrir el puerto serie %1: está en uso o no hay permiso (%2).\r\n"
+                              "Cierre la otra ventana o programa que lo use y vuelva a abrir esta ventana.")
                    .arg(device, Comm1->errorString());
     }
     showProblemLater(text);
@@ -148,7 +151,8 @@ void frmComSerial::reportOpenFailure()
 
 void frmComSerial::reportLinkError(const QString &device, const QString &reason)
 {
-    showProblemLater(QStringLiteral("Falló el puerto serie %1 (%2). Cierre esta ventana y vuelva a abrirla.")
+    showProblemLater(QStringLiteral("Falló el puerto serie %1 (%2).\r\n"
+                                    "Cierre esta ventana y vuelva a abrirla para usar el puerto de nuevo.")
                          .arg(device, reason));
 }
 

@@ -1,3 +1,5 @@
+#include "armpanel.h" // frmbrazo.h needs it complete for armPanel()
+#include "frmbrazo.h"
 #include "frmcomserial.h"
 
 #include "messageboxcatcher.h"
@@ -101,6 +103,8 @@ private slots:
 
     void portUnavailable_reportedOnceAndNothingLost_data();
     void portUnavailable_reportedOnceAndNothingLost();
+    void simulatorOpenedAfter_terminalKeepsSending();
+    void lineLostWhileOpen_reportedOnceAndNothingLost();
 };
 
 void TestFrmComSerial::layout_data()
@@ -355,7 +359,7 @@ void TestFrmComSerial::portUnavailable_reportedOnceAndNothingLost_data()
     QTest::addColumn<QString>("holder");
     QTest::newRow("device absent") << "none";
     QTest::newRow("held by another program's port") << "port";
-    QTest::newRow("held by another terminal window") << "window";
+    QTest::newRow("held by the serial simulator window") << "simulator";
 }
 
 void TestFrmComSerial::portUnavailable_reportedOnceAndNothingLost()
@@ -374,14 +378,14 @@ void TestFrmComSerial::portUnavailable_reportedOnceAndNothingLost()
     qputenv("BRAZO_SERIAL_PORT", device.toLocal8Bit());
 
     QSerialPort otherPort;
-    std::unique_ptr<frmComSerial> otherWindow;
+    std::unique_ptr<frmBrazo> simulator;
     if (holder == QLatin1String("port")) {
         otherPort.setPortName(device);
         QVERIFY(otherPort.open(QIODevice::ReadWrite));
-    } else if (holder == QLatin1String("window")) {
-        otherWindow = std::make_unique<frmComSerial>();
-        otherWindow->showIn(&area);
-        QVERIFY(otherWindow->Comm1->isOpen());
+    } else if (holder == QLatin1String("simulator")) {
+        simulator = std::make_unique<frmBrazo>();
+        simulator->showIn(&area);
+        QVERIFY(simulator->isPortOpen());
     }
 
     frmComSerial form;
@@ -403,12 +407,61 @@ void TestFrmComSerial::portUnavailable_reportedOnceAndNothingLost()
     QCOMPARE(collectAtPeer(pair, 0), QByteArray());
     QCOMPARE(catcher.boxes().size(), 1);
 
-    if (otherWindow) {
-        // The holder goes on working.
-        otherWindow->txtDisplay->setText(QStringLiteral("sigo"));
-        otherWindow->cmdTransmite->click();
-        QCOMPARE(collectAtPeer(pair, 5), QByteArray("sigo\xC7"));
+    if (simulator) {
+        // The holder keeps its port; once it lets go, the terminal opened again gets it.
+        QVERIFY(simulator->isPortOpen());
+        simulator->subWindow()->close();
+        form.subWindow()->close();
+        form.showIn(&area);
+        QVERIFY(form.Comm1->isOpen());
+        form.cmdTransmite->click();
+        QCOMPARE(collectAtPeer(pair, 36), kDesignText.toLatin1() + "\xC7");
+        QCOMPARE(catcher.boxes().size(), 1);
     }
+}
+
+void TestFrmComSerial::simulatorOpenedAfter_terminalKeepsSending()
+{
+    Terminal t;
+    QVERIFY(t.start());
+    frmBrazo simulator;
+    simulator.showIn(&t.area);
+    QTRY_COMPARE(t.catcher.boxes().size(), 1);
+    QVERIFY(!simulator.isPortOpen());
+    QVERIFY(simulator.isLoaded());
+
+    t.form.txtDisplay->setText(QStringLiteral("sigo"));
+    t.form.cmdTransmite->click();
+    QCOMPARE(collectAtPeer(t.pair, 5), QByteArray("sigo\xC7"));
+    QCOMPARE(t.catcher.boxes().size(), 1);
+}
+
+void TestFrmComSerial::lineLostWhileOpen_reportedOnceAndNothingLost()
+{
+    auto pair = std::make_unique<PtyPair>();
+    QVERIFY(pair->start());
+    const QString device = pair->devicePath();
+    qputenv("BRAZO_SERIAL_PORT", device.toLocal8Bit());
+    MessageBoxCatcher catcher;
+    QMdiArea area;
+    area.show();
+    frmComSerial form;
+    form.showIn(&area);
+    QVERIFY(form.Comm1->isOpen());
+
+    // The far end of the line goes away under the open port.
+    pair.reset();
+    QTRY_COMPARE(catcher.boxes().size(), 1);
+    QCOMPARE(catcher.boxes().first().title, QStringLiteral("Comunicación Serial"));
+    QVERIFY2(catcher.boxes().first().text.contains(device), qPrintable(catcher.boxes().first().text));
+
+    QTRY_VERIFY(!form.Comm1->isOpen());
+    form.txtDisplay->setText(QStringLiteral("pendiente"));
+    form.cmdTransmite->click();
+    QCOMPARE(form.txtDisplay->text(), QStringLiteral("pendiente"));
+    QVERIFY(form.lblRecibe->text().contains(QStringLiteral("no se envió")));
+    QTest::qWait(200);
+    QCOMPARE(catcher.boxes().size(), 1);
 }
 
 QTEST_MAIN(TestFrmComSerial)
