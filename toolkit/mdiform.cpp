@@ -39,11 +39,16 @@ void MdiForm::showIn(QMdiArea *area)
     m_subWindow->raise();
 }
 
+QSize MdiForm::sizeHint() const
+{
+    return QSize(VbUnits::px(designClientSize().width()), VbUnits::px(designClientSize().height()));
+}
+
 void MdiForm::load()
 {
     m_surface = new QWidget(this);
     m_surface->setObjectName(QStringLiteral("surface"));
-    const QSize client(VbUnits::px(designClientSize().width()), VbUnits::px(designClientSize().height()));
+    const QSize client = sizeHint();
     m_surface->setGeometry(QRect(QPoint(0, 0), client));
     createControls(m_surface);
     m_surface->show();

@@ -25,6 +25,8 @@ public:
     void showIn(QMdiArea *area);
 
     bool isLoaded() const { return m_surface != nullptr; }
+    // The designed client area: the sub-window sizes itself around it.
+    QSize sizeHint() const override;
     QMdiSubWindow *subWindow() const { return m_subWindow; }
 
 protected:
