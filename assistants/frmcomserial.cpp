@@ -110,9 +110,9 @@ void frmComSerial::cmdTransmite_Click()
     Comm1->clearInput();
     const QString message = txtDisplay->text() + kTerminator;
     Comm1->clearOutput();
-    // One character at a time, as the far end expects. The link queues what the line
-    // cannot take yet and the event loop drains it, so a long message neither blocks the
-    // window nor is cut short.
+    // One character at a time, the terminator last. The link queues what the line cannot
+    // take yet and the event loop drains it, so a long message neither blocks the window
+    // nor is cut short.
     for (const QChar c : message) {
         if (!Comm1->output(QString(c))) {
             lblRecibe->setText(QStringLiteral("Puerto serie cerrado: el mensaje no se envió entero"));
