@@ -135,10 +135,6 @@ void frmAyudaSimulador::createControls(QWidget *surface)
                        &frmAyudaSimulador::imgLateral_MouseMove);
     imgSuperior = image(surface, "imgSuperior", 7200, 4080, 3135, 3015,
                         &frmAyudaSimulador::imgSuperior_MouseMove);
-
-    // Closing the sub-window hid the form with it; a new load must be seen again. Last, so
-    // that the controls above are shown together with the surface.
-    setVisible(true);
 }
 
 QLabel *frmAyudaSimulador::image(QWidget *surface, const char *name, int left, int top, int width,

@@ -1,1 +1,156 @@
-// To be written.
+#include "mdiprincipal.h"
+
+#include "deployment.h"
+#include "frmayudasimulador.h"
+#include "frmbrazo.h"
+#include "frmcomserial.h"
+#include "frminternetservidor.h"
+#include "frmregistros.h"
+#include "frmservidor.h"
+#include "messagebox.h"
+#include "vbunits.h"
+
+#include <QCloseEvent>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+const QString kLineBreak = QStringLiteral("\r\n");
+
+} // namespace
+
+MDIPrincipal::MDIPrincipal(QWidget *parent)
+    : QMainWindow(parent)
+    , m_area(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("MDIPrincipal"));
+    setWindowTitle(QStringLiteral("MDIForm1"));
+    m_area->setBackground(VbUnits::color(VbUnits::kMenu));
+    setCentralWidget(m_area);
+    createMenus();
+    // The client area when the frame is restored; it opens maximized.
+    resize(VbUnits::px(10815), VbUnits::px(8235) + menuBar()->sizeHint().height());
+}
+
+QMenu *MDIPrincipal::addMenu(QMenu *parent, const char *name, const QString &caption)
+{
+    QMenu *menu = parent ? parent->addMenu(caption) : menuBar()->addMenu(caption);
+    menu->setObjectName(QLatin1String(name));
+    menu->menuAction()->setObjectName(QLatin1String(name));
+    return menu;
+}
+
+template <typename Handler>
+QAction *MDIPrincipal::addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler)
+{
+    QAction *action = menu ? menu->addAction(caption) : menuBar()->addAction(caption);
+    action->setObjectName(QLatin1String(name));
+    connect(action, &QAction::triggered, this, handler);
+    return action;
+}
+
+void MDIPrincipal::createMenus()
+{
+    addEntry(nullptr, "mnuSalir", QStringLiteral("&Salir"), &MDIPrincipal::mnuSalir_Click);
+
+    QMenu *mnuVer = addMenu(nullptr, "mnuVer", QStringLiteral("&Ver"));
+    QMenu *mnuVer_Comunicacion = addMenu(mnuVer, "mnuVer_Comunicacion", QStringLiteral("&Asistente de Comunicacion"));
+    addEntry(mnuVer_Comunicacion, "mnuVer_Comunicacion_Internet", QStringLiteral("Maquina &Internet"),
+             &MDIPrincipal::mnuVer_Comunicacion_Internet_Click);
+    addEntry(mnuVer_Comunicacion, "mnuVer_Comunicacion_MaquinaSeral", QStringLiteral("Maquina &Serial"),
+             &MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click);
+    addEntry(mnuVer, "mnuVer_RegistroUsuarios", QStringLiteral("&Registro de Usuarios"),
+             &MDIPrincipal::mnuVer_RegistroUsuarios_Click);
+
+    QMenu *mnuControlar = addMenu(nullptr, "mnuControlar", QStringLiteral("&Controlar desde..."));
+    addEntry(mnuControlar, "mnuControlar_Internet", QStringLiteral("&Internet"),
+             &MDIPrincipal::mnuControlar_Internet_Click);
+    addEntry(mnuControlar, "mnuControlar_MaquinaSerial", QStringLiteral("&Maquina Serial"),
+             &MDIPrincipal::mnuControlar_MaquinaSerial_Click);
+
+    QMenu *mnuAyuda = addMenu(nullptr, "mnuAyuda", QStringLiteral("&Ayuda"));
+    QMenu *mnuAyuda_Informacion = addMenu(mnuAyuda, "mnuAyuda_Informacion", QStringLiteral("&Informacion General"));
+    addEntry(mnuAyuda_Informacion, "mnuAyuda_Informacion_Plantel", QStringLiteral("&Plantel"),
+             &MDIPrincipal::mnuAyuda_Informacion_Plantel_Click);
+    addEntry(mnuAyuda_Informacion, "mnuAyuda_Informacion_Profesor", QStringLiteral("P&rofesor"),
+             &MDIPrincipal::mnuAyuda_Informacion_Profesor_Click);
+    addEntry(mnuAyuda_Informacion, "mnuayuda_Informacion_Integrantes", QStringLiteral("&Integrantes"),
+             &MDIPrincipal::mnuayuda_Informacion_Integrantes_Click);
+    addEntry(mnuAyuda_Informacion, "mnuAyuda_Informacion_Objetivo", QStringLiteral("&Objetivo"),
+             &MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click);
+    addEntry(mnuAyuda, "mnuAyuda_Simulador", QStringLiteral("¿&Como Utilizar el Simulador?"),
+             &MDIPrincipal::mnuAyuda_Simulador_Click);
+}
+
+template <typename Form>
+void MDIPrincipal::openChild(Form *&reference)
+{
+    if (!reference)
+        reference = new Form(this);
+    reference->showIn(m_area);
+}
+
+void MDIPrincipal::mnuSalir_Click()
+{
+    // The program ends at once and no window's closing step runs. A record typed into
+    // the registry and not yet written would be lost with it, so that one is written
+    // first; if the database refuses it, the user has been told why and the program stays
+    // open so that the record can be corrected.
+    if (m_forms.frmRegistros && !m_forms.frmRegistros->savePending())
+        return;
+    std::fflush(nullptr);
+    std::_Exit(0);
+}
+
+void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor); }
+void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click() { openChild(m_forms.frmComSerial); }
+void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros); }
+void MDIPrincipal::mnuControlar_Internet_Click() { openChild(m_forms.frmInternetServidor); }
+void MDIPrincipal::mnuControlar_MaquinaSerial_Click() { openChild(m_forms.frmBrazo); }
+void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimulador); }
+
+void MDIPrincipal::mnuAyuda_Informacion_Plantel_Click()
+{
+    MessageBox::show(this, Deployment::schoolName(), QStringLiteral("Nombre del Plantel"));
+}
+
+void MDIPrincipal::mnuAyuda_Informacion_Profesor_Click()
+{
+    MessageBox::show(this, Deployment::teacherName(), QStringLiteral("Nombre del Profesor"));
+}
+
+void MDIPrincipal::mnuayuda_Informacion_Integrantes_Click()
+{
+    MessageBox::show(this, Deployment::teamMembers().join(kLineBreak), QStringLiteral("Integrantes"));
+}
+
+QStringList MDIPrincipal::objectiveLines()
+{
+    return {QStringLiteral("Simular por medio de una aplicacion por computadora el manejo"),
+            QStringLiteral("y la manipulacion de un brazo robotico cuyas applicaciones practicas se"),
+            QStringLiteral("reflejen directamente en las areas de la industria, tanto de fabricacion"),
+            QStringLiteral("Como de servicios")};
+}
+
+void MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click()
+{
+    MessageBox::show(this, objectiveLines().join(kLineBreak), QStringLiteral("Objetivo"));
+}
+
+void MDIPrincipal::closeEvent(QCloseEvent *event)
+{
+    // Every open child closes first, running its own closing step.
+    m_area->closeAllSubWindows();
+    for (QMdiSubWindow *window : m_area->subWindowList()) {
+        if (window->isVisible()) {
+            event->ignore();
+            return;
+        }
+    }
+    event->accept();
+}

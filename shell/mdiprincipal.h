@@ -1,1 +1,66 @@
-// To be written.
+#pragma once
+
+#include <QMainWindow>
+
+class QAction;
+class QMdiArea;
+class QMenu;
+class frmAyudaSimulador;
+class frmBrazo;
+class frmComSerial;
+class frmInternetServidor;
+class frmRegistros;
+class frmServidor;
+
+// The one instance of each child window, created by the first command that needs it and
+// kept for the program's life.
+struct ChildForms
+{
+    ::frmBrazo *frmBrazo = nullptr;
+    ::frmInternetServidor *frmInternetServidor = nullptr;
+    ::frmComSerial *frmComSerial = nullptr;
+    ::frmServidor *frmServidor = nullptr;
+    ::frmRegistros *frmRegistros = nullptr;
+    ::frmAyudaSimulador *frmAyudaSimulador = nullptr;
+};
+
+// The multiple-document frame: the menu bar, the child windows and the information boxes.
+class MDIPrincipal : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit MDIPrincipal(QWidget *parent = nullptr);
+
+    QMdiArea *mdiArea() const { return m_area; }
+    const ChildForms &forms() const { return m_forms; }
+
+    // The lines of the Objetivo box.
+    static QStringList objectiveLines();
+
+    void mnuSalir_Click();
+    void mnuVer_Comunicacion_Internet_Click();
+    void mnuVer_Comunicacion_MaquinaSeral_Click();
+    void mnuVer_RegistroUsuarios_Click();
+    void mnuControlar_Internet_Click();
+    void mnuControlar_MaquinaSerial_Click();
+    void mnuAyuda_Informacion_Plantel_Click();
+    void mnuAyuda_Informacion_Profesor_Click();
+    void mnuayuda_Informacion_Integrantes_Click();
+    void mnuAyuda_Informacion_Objetivo_Click();
+    void mnuAyuda_Simulador_Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createMenus();
+    QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
+    template <typename Handler>
+    QAction *addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler);
+    template <typename Form>
+    void openChild(Form *&reference);
+
+    QMdiArea *m_area = nullptr;
+    ChildForms m_forms;
+};

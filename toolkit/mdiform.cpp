@@ -33,6 +33,8 @@ void MdiForm::showIn(QMdiArea *area)
     }
     if (!isLoaded()) {
         load();
+        // Closing the sub-window hid the form with it.
+        show();
         m_subWindow->show();
     }
     area->setActiveSubWindow(m_subWindow);
