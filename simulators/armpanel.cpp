@@ -53,17 +53,19 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
 {
     vislat = titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
     Label1 = titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
-    picSuperior = view(surface, "picSuperior", layout.picSuperior);
-    picLateral = view(surface, "picLateral", layout.picLateral);
-    arm::setUpTopView(picSuperior);
-    arm::setUpSideView(picLateral);
-
     lblY = Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY);
     lblY->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblXsup = Controls::label(surface, "lblXsup", QStringLiteral("x"), layout.lblXsup);
     lblXsup->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     lblZ = Controls::label(surface, "lblZ", QStringLiteral("  z"), layout.lblZ);
     lblX = Controls::label(surface, "lblX", QStringLiteral("  x"), layout.lblX);
+
+    // The views stand over the axis letters where they overlap, as windowed controls stand
+    // over labels; a redrawn view then repaints nothing beneath it.
+    picSuperior = view(surface, "picSuperior", layout.picSuperior);
+    picLateral = view(surface, "picLateral", layout.picLateral);
+    arm::setUpTopView(picSuperior);
+    arm::setUpSideView(picLateral);
 
     lblPosicionX = titleLabel(surface, "lblPosicionX", QStringLiteral("POSICION EN X"),
                               layout.lblPosicionX, kFirstReadoutTitleBack);

@@ -1,7 +1,9 @@
 #include "picturearea.h"
 
+#include "classicstyle.h"
+
+#include <QPaintEvent>
 #include <QPainter>
-#include <qdrawutil.h>
 
 namespace {
 
@@ -44,7 +46,7 @@ void PictureArea::clear()
 {
     fitImage();
     m_image.fill(m_backColor);
-    update();
+    updateDrawing();
 }
 
 double PictureArea::pixelsPerUnitX() const
@@ -73,7 +75,7 @@ PictureArea::Batch::~Batch()
 {
     delete m_area->m_batchPainter;
     m_area->m_batchPainter = nullptr;
-    m_area->update();
+    m_area->updateDrawing();
 }
 
 template <typename Draw>
@@ -88,7 +90,7 @@ void PictureArea::paint(Draw draw)
     QPainter painter(&m_image);
     preparePainter(painter, m_foreColor, m_drawWidth);
     draw(painter);
-    update();
+    updateDrawing();
 }
 
 void PictureArea::line(QPointF from, QPointF to)
@@ -108,10 +110,22 @@ void PictureArea::circle(QPointF centre, double radius)
     });
 }
 
-void PictureArea::paintEvent(QPaintEvent *)
+void PictureArea::updateDrawing()
+{
+    update(innerRect());
+}
+
+QRect PictureArea::innerRect() const
+{
+    return rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+}
+
+void PictureArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
-    qDrawWinPanel(&painter, rect(), palette(), true);
+    // A new drawing repaints the inside alone; the border only when it was uncovered.
+    if (!innerRect().contains(event->rect()))
+        ClassicStyle::drawSunkenBorder(&painter, rect(), palette());
     painter.drawImage(kBorder, kBorder, image());
 }
 

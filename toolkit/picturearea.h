@@ -62,6 +62,9 @@ private:
     // The backing image follows the widget's size, also while the widget is hidden and
     // gets no resize events.
     void fitImage() const;
+    // Schedules a repaint of the drawing, not of the border.
+    void updateDrawing();
+    QRect innerRect() const;
     QPointF toPixels(QPointF point) const;
     // The batch's painter, or a painter of its own for a single call.
     template <typename Draw>
