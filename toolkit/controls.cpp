@@ -1,5 +1,7 @@
 #include "controls.h"
 
+#include "classicstyle.h"
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -19,6 +21,7 @@ QLineEdit *textBox(QWidget *parent, const char *name, const QString &text, const
 {
     auto *box = new QLineEdit(text, parent);
     box->setObjectName(QLatin1String(name));
+    box->setStyle(ClassicStyle::instance());
     box->setGeometry(rect);
     return box;
 }
