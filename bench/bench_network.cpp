@@ -7,6 +7,7 @@
 
 #include "armpanel.h"
 #include "frminternetservidor.h"
+#include "repaintlimiter.h"
 #include "socketlink.h"
 
 #include <benchmark/benchmark.h>
@@ -278,6 +279,8 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // As in the program: the screen is painted at most once a frame.
+    RepaintLimiter limiter;
     QMdiArea area;
     area.resize(800, 800);
     area.show();

@@ -1,4 +1,5 @@
 #include "mdiprincipal.h"
+#include "repaintlimiter.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -7,6 +8,8 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
+
+    RepaintLimiter limiter;
 
     MDIPrincipal frame;
     // Where no window manager maximizes windows, the frame still covers the screen.
