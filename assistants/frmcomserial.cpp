@@ -1,7 +1,6 @@
 #include "frmcomserial.h"
 
 #include "controls.h"
-#include "messagebox.h"
 #include "seriallink.h"
 #include "vbunits.h"
 
@@ -12,7 +11,6 @@
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QTimer>
 
 #include <limits>
 
@@ -161,7 +159,5 @@ void frmComSerial::showProblemLater(const QString &text)
     if (m_problemShown)
         return;
     m_problemShown = true;
-    // Shown once the window is up, and not from inside the port's own notification; the
-    // timer's context drops the box if the window is gone by then.
-    QTimer::singleShot(0, this, [this, text] { MessageBox::show(this, text, kCaption); });
+    showMessageLater(text, kCaption);
 }

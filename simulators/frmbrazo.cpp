@@ -1,13 +1,11 @@
 #include "frmbrazo.h"
 
 #include "controls.h"
-#include "messagebox.h"
 #include "picturearea.h"
 #include "vbunits.h"
 
 #include <QLineEdit>
 #include <QList>
-#include <QTimer>
 
 namespace {
 
@@ -81,11 +79,12 @@ void frmBrazo::Form_Load()
     // received and per send, no handshaking, DTR off, NULs kept: the defaults.
     const SerialSettings settings;
     if (!Comm1->open(settings)) {
-        reportLater(QStringLiteral("No se pudo abrir el puerto serie %1: %2.\r\n"
-                                   "El brazo se puede mover escribiendo los ángulos; cierre la otra "
-                                   "ventana o programa que use el puerto, o indique otro dispositivo "
-                                   "con BRAZO_SERIAL_PORT.")
-                        .arg(Comm1->deviceName(), Comm1->errorString()));
+        showMessageLater(QStringLiteral("No se pudo abrir el puerto serie %1: %2.\r\n"
+                                        "El brazo se puede mover escribiendo los ángulos; cierre la "
+                                        "otra ventana o programa que use el puerto, o indique otro "
+                                        "dispositivo con BRAZO_SERIAL_PORT.")
+                             .arg(Comm1->deviceName(), Comm1->errorString()),
+                         kCaption);
     }
 }
 
@@ -102,18 +101,9 @@ void frmBrazo::Comm1_OnComm()
 
 void frmBrazo::Comm1_Error(const QString &device, const QString &reason)
 {
-    reportLater(QStringLiteral("Falló la comunicación por el puerto serie %1: %2.\r\n"
-                               "El brazo se puede seguir moviendo escribiendo los ángulos; cierre y "
-                               "vuelva a abrir esta ventana para volver a usar el puerto.")
-                    .arg(device, reason));
-}
-
-void frmBrazo::reportLater(const QString &text)
-{
-    // Dropped if the window closes first.
-    const QPointer<SerialLink> link(Comm1);
-    QTimer::singleShot(0, this, [this, link, text] {
-        if (link)
-            MessageBox::show(this, text, kCaption);
-    });
+    showMessageLater(QStringLiteral("Falló la comunicación por el puerto serie %1: %2.\r\n"
+                                    "El brazo se puede seguir moviendo escribiendo los ángulos; "
+                                    "cierre y vuelva a abrir esta ventana para volver a usar el puerto.")
+                         .arg(device, reason),
+                     kCaption);
 }

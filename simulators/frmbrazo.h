@@ -37,7 +37,6 @@ private:
 
     // The box waits for the event loop, so that it appears over the shown window and not
     // in the middle of the load or of a serial notification.
-    void reportLater(const QString &text);
 
     QPointer<ArmPanel> m_arm;
 };

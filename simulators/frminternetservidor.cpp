@@ -3,7 +3,6 @@
 #include "armpanel.h"
 #include "controls.h"
 #include "conversions.h"
-#include "messagebox.h"
 #include "picturearea.h"
 #include "socketlink.h"
 #include "vbunits.h"
@@ -12,8 +11,6 @@
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPointer>
-#include <QTimer>
 
 namespace {
 
@@ -161,12 +158,5 @@ void frmInternetServidor::listenOrReport()
 {
     if (Winsock1->Listen())
         return;
-    // The box waits for the event loop, so that it appears over the shown window and not
-    // in the middle of the load; it is dropped if the window was closed meanwhile.
-    const QString text = listenFailureText(*Winsock1);
-    const QPointer<SocketLink> socket(Winsock1);
-    QTimer::singleShot(0, this, [this, socket, text] {
-        if (socket)
-            MessageBox::show(this, text, QStringLiteral("Controlar desde Internet"));
-    });
+    showMessageLater(listenFailureText(*Winsock1), QStringLiteral("Controlar desde Internet"));
 }

@@ -1,10 +1,13 @@
 #include "mdiform.h"
 
+#include "messagebox.h"
 #include "vbunits.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPointer>
+#include <QTimer>
 
 MdiForm::MdiForm(QWidget *parent)
     : QWidget(parent)
@@ -74,6 +77,15 @@ void MdiForm::closeEvent(QCloseEvent *event)
     if (isLoaded())
         unload();
     event->accept();
+}
+
+void MdiForm::showMessageLater(const QString &text, const QString &title)
+{
+    const QPointer<QWidget> loadedSurface(m_surface);
+    QTimer::singleShot(0, this, [this, loadedSurface, text, title] {
+        if (loadedSurface)
+            MessageBox::show(this, text, title);
+    });
 }
 
 void MdiForm::setOuterSizeTwips(int width, int height)

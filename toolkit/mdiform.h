@@ -41,6 +41,9 @@ protected:
     virtual void Form_Activate() {}
 
     void closeEvent(QCloseEvent *event) override;
+    // Shows an application-modal message once the window is on screen, rather than from
+    // inside its load or a port's notification. Dropped if the window has closed by then.
+    void showMessageLater(const QString &text, const QString &title);
     // Sets the outer size of the window, frame included, in twips.
     void setOuterSizeTwips(int width, int height);
 
