@@ -57,10 +57,7 @@ void frmServidor::createControls(QWidget *surface)
     Label1 = Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255));
 
     // Labels take no focus: the order runs over the boxes, the log and the button.
-    QWidget::setTabOrder(txtIPservidor, txtPuerto);
-    QWidget::setTabOrder(txtPuerto, lstDatos);
-    QWidget::setTabOrder(lstDatos, cmdEnviar);
-    QWidget::setTabOrder(cmdEnviar, txtDatos);
+    Controls::setTabOrder({txtIPservidor, txtPuerto, lstDatos, cmdEnviar, txtDatos});
 }
 
 void frmServidor::Form_Load()

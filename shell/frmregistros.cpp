@@ -58,9 +58,7 @@ void frmRegistros::createControls(QWidget *surface)
     datEmpleados->bind(txtidEmpleado, QStringLiteral("IdEmpleado"));
     datEmpleados->bind(txtnombreEmpleado, QStringLiteral("Nombre"));
 
-    QWidget::setTabOrder(txtidEmpleado, txtnombreEmpleado);
-    QWidget::setTabOrder(txtnombreEmpleado, cmdagregar);
-    QWidget::setTabOrder(cmdagregar, cmdeliminar);
+    Controls::setTabOrder({txtidEmpleado, txtnombreEmpleado, cmdagregar, cmdeliminar});
 
     connect(cmdagregar, &QPushButton::clicked, this, &frmRegistros::cmdagregar_Click);
     connect(cmdeliminar, &QPushButton::clicked, this, &frmRegistros::cmdeliminar_Click);

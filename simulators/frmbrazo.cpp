@@ -57,12 +57,10 @@ void frmBrazo::createControls(QWidget *surface)
     // The two views take the keyboard focus like the entries, first in the tab order.
     m_arm->picLateral->setFocusPolicy(Qt::StrongFocus);
     m_arm->picSuperior->setFocusPolicy(Qt::StrongFocus);
-    const QList<QWidget *> focusOrder = {m_arm->picLateral, m_arm->picSuperior,
-                                         m_arm->txtPosicionX, m_arm->txtPosicionY,
-                                         m_arm->txtPosicionZ, m_arm->txtQ1, m_arm->txtQ2,
-                                         m_arm->txtQ3, m_arm->txtQ4};
-    for (qsizetype i = 1; i < focusOrder.size(); ++i)
-        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+    Controls::setTabOrder({m_arm->picLateral, m_arm->picSuperior,
+                          m_arm->txtPosicionX, m_arm->txtPosicionY,
+                          m_arm->txtPosicionZ, m_arm->txtQ1, m_arm->txtQ2,
+                          m_arm->txtQ3, m_arm->txtQ4});
 
     // A control of the window: it goes with the surface when the window closes, and the
     // port with it.

@@ -97,12 +97,10 @@ void frmInternetServidor::createControls(QWidget *surface)
     connect(Winsock1, &SocketLink::peerClosed, this, &frmInternetServidor::Winsock1_Close);
     connect(Winsock1, &SocketLink::error, this, &frmInternetServidor::Winsock1_Error);
 
-    const QList<QWidget *> focusOrder = {txtPuerto, txtIPservidor, m_arm->txtPosicionY,
-                                         m_arm->txtPosicionX, m_arm->picSuperior, m_arm->txtPosicionZ,
-                                         m_arm->picLateral, m_arm->txtQ4, m_arm->txtQ3,
-                                         m_arm->txtQ2, m_arm->txtQ1};
-    for (qsizetype i = 1; i < focusOrder.size(); ++i)
-        QWidget::setTabOrder(focusOrder[i - 1], focusOrder[i]);
+    Controls::setTabOrder({txtPuerto, txtIPservidor, m_arm->txtPosicionY,
+                          m_arm->txtPosicionX, m_arm->picSuperior, m_arm->txtPosicionZ,
+                          m_arm->picLateral, m_arm->txtQ4, m_arm->txtQ3,
+                          m_arm->txtQ2, m_arm->txtQ1});
 }
 
 void frmInternetServidor::Form_Load()

@@ -52,6 +52,12 @@ void setForeColor(QWidget *widget, const QColor &color)
     widget->setPalette(palette);
 }
 
+void setTabOrder(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
 void autoSize(QLabel *label)
 {
     label->resize(label->sizeHint());

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QList>
 #include <QRect>
 #include <QString>
 
@@ -19,6 +20,8 @@ QPushButton *button(QWidget *parent, const char *name, const QString &caption, c
 
 void setBackColor(QWidget *widget, const QColor &color);
 void setForeColor(QWidget *widget, const QColor &color);
+// Puts the widgets in this keyboard focus order.
+void setTabOrder(const QList<QWidget *> &order);
 // Keeps the label's top-left corner and fits its size to the caption.
 void autoSize(QLabel *label);
 
