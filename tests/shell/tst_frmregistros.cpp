@@ -1,5 +1,6 @@
 #include "empleadosdb.h"
 #include "frmregistros.h"
+#include "sqlitefile.h"
 #include "messageboxcatcher.h"
 #include "recordnavigator.h"
 #include "vbunits.h"
@@ -29,49 +30,18 @@
 
 namespace {
 
-using Rows = QList<QPair<QString, QString>>;
+using SqliteFile::Rows;
 
-const QString kReader = QStringLiteral("reader");
 const QString kGreeting = QStringLiteral("inicio de sesion");
 const QString kAdding = QStringLiteral("proceso de agregado");
 const QString kDeleted = QStringLiteral("se elimin\u00F2 el registro que est\u00E0 viendo");
 
-// Runs statements on the file through a connection of its own, as another program would.
-bool execAll(const QString &path, const QStringList &statements)
-{
-    bool ok = true;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kReader);
-        db.setDatabaseName(path);
-        ok = db.open();
-        QSqlQuery query(db);
-        for (const QString &statement : statements)
-            ok = ok && query.exec(statement);
-    }
-    QSqlDatabase::removeDatabase(kReader);
-    return ok;
-}
+using SqliteFile::execAll;
+using SqliteFile::fileBytes;
 
 Rows readBack(const QString &path)
 {
-    Rows rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kReader);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery query(QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados ORDER BY rowid"), db);
-            while (query.next())
-                rows.append({query.value(0).toString(), query.value(1).toString()});
-        }
-    }
-    QSqlDatabase::removeDatabase(kReader);
-    return rows;
-}
-
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return SqliteFile::readRows(path, QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados ORDER BY rowid"));
 }
 
 // A file the process may not write. For root, whom permissions do not stop, only the

@@ -6,6 +6,7 @@
 #include "mdiprincipal.h"
 #include "messageboxcatcher.h"
 #include "ptypair.h"
+#include "sqlitefile.h"
 #include "vbunits.h"
 
 #include <QAction>
@@ -17,8 +18,6 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QPushButton>
-#include <QSqlDatabase>
-#include <QSqlQuery>
 #include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QTest>
@@ -333,16 +332,9 @@ void TestMdiPrincipal::salir_writesTheRegistrysPendingRecord()
 
     const QString file = m_data.filePath(QStringLiteral("TorvaneElectronico/TorvaneElectronico.db"));
     QVERIFY2(QFile::exists(file), qPrintable(file));
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("lectura"));
-        db.setDatabaseName(file);
-        QVERIFY(db.open());
-        QSqlQuery query(db);
-        QVERIFY(query.exec(QStringLiteral("SELECT Nombre FROM Empleados WHERE IdEmpleado = 'E77'")));
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(), QStringLiteral("Ana"));
-    }
-    QSqlDatabase::removeDatabase(QStringLiteral("lectura"));
+    const SqliteFile::Rows rows = SqliteFile::readRows(
+        file, QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados WHERE IdEmpleado = 'E77'"));
+    QCOMPARE(rows, SqliteFile::Rows({{QStringLiteral("E77"), QStringLiteral("Ana")}}));
 }
 
 void TestMdiPrincipal::salir_staysWhenTheRegistryRefusesTheRecord()

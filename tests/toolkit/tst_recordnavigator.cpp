@@ -1,4 +1,5 @@
 #include "recordnavigator.h"
+#include "sqlitefile.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -16,33 +17,17 @@
 
 namespace {
 
-using Rows = QList<QPair<QString, QString>>;
+using SqliteFile::Rows;
 
 const QString kConnection = QStringLiteral("navigator");
 const QString kReader = QStringLiteral("reader");
 
-// Reads the table through a connection of its own, as another program would.
 Rows readBack(const QString &path)
 {
-    Rows rows;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kReader);
-        db.setDatabaseName(path);
-        if (db.open()) {
-            QSqlQuery query(QStringLiteral("SELECT id, name FROM people ORDER BY rowid"), db);
-            while (query.next())
-                rows.append({query.value(0).toString(), query.value(1).toString()});
-        }
-    }
-    QSqlDatabase::removeDatabase(kReader);
-    return rows;
+    return SqliteFile::readRows(path, QStringLiteral("SELECT id, name FROM people ORDER BY rowid"));
 }
 
-QByteArray fileBytes(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
+using SqliteFile::fileBytes;
 
 } // namespace
 
