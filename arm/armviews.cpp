@@ -1,7 +1,7 @@
 #include "armviews.h"
 
 #include "picturearea.h"
-#include "vbunits.h"
+#include "designunits.h"
 
 namespace arm {
 namespace {
@@ -12,7 +12,7 @@ constexpr double kTopScaleWidth = 69.25;
 constexpr double kTopScaleHeight = 47.25;
 constexpr double kJointRadius = 2.0;
 
-// Coordinates reach the drawing in single precision, as the views always received them.
+// The drawing takes its coordinates in single precision, rounded from the model's doubles.
 QPointF viewPoint(double x, double y)
 {
     return QPointF(float(x), float(y));
@@ -22,8 +22,8 @@ void setUpView(PictureArea *view, double width, double height, int penWidth)
 {
     view->setScale(width, height);
     view->setDrawWidth(penWidth);
-    view->setForeColor(VbUnits::color(VbUnits::kButtonText));
-    view->setBackColor(VbUnits::color(0x00FFFFFF));
+    view->setForeColor(DesignUnits::color(DesignUnits::kButtonText));
+    view->setBackColor(DesignUnits::color(0x00FFFFFF));
 }
 
 } // namespace
@@ -43,7 +43,7 @@ void drawSideView(PictureArea *view, const ArmModel &model)
     const double h = view->scaleHeight();
     auto place = [h](const Point3 &p) { return viewPoint(p.x + 5.0, h - p.z); };
 
-    view->setFillColor(VbUnits::color(0x000000FF));
+    view->setFillColor(DesignUnits::color(0x000000FF));
     PictureArea::Batch batch(view);
     // Each circle goes down before the segment that ends at it, so the segments lie over
     // the circles. The first segment starts at a fixed point 35 units below the top.

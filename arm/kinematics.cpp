@@ -35,16 +35,16 @@ LinkTransform BuildLinkTransform(double theta, const DhLink &link)
 
 std::array<DhLink, 5> armLinks()
 {
-    auto link = [](int source, short alphaDeg, double a, double d) {
+    auto link = [](short alphaDeg, double a, double d) {
         const double alpha = toRadians(alphaDeg);
-        return DhLink{source, alphaDeg, alpha, a, d, std::cos(alpha), std::sin(alpha)};
+        return DhLink{alphaDeg, a, d, std::cos(alpha), std::sin(alpha)};
     };
     return {
-        link(1, -90, 0.0, 9.75),
-        link(2, 0, 9.0, 0.0),
-        link(3, 0, 9.0, 0.0),
-        link(4, -90, 0.0, 0.0),
-        link(0, 0, 0.0, 3.125),
+        link(-90, 0.0, 9.75),
+        link(0, 9.0, 0.0),
+        link(0, 9.0, 0.0),
+        link(-90, 0.0, 0.0),
+        link(0, 0.0, 3.125),
     };
 }
 

@@ -17,14 +17,14 @@ inline double toRadians(double degrees)
     return degrees / 180.0 * PI_APPROX;
 }
 
+// One link's constants. Links 1..4 turn with joints Q1..Q4; link 5 is fixed at theta = 0.
 struct DhLink
 {
-    int thetaSource = 0;     // joint 1..4, or 0 for a fixed theta = 0
     short alphaDeg = 0;      // twist in whole degrees
-    double alpha = 0.0;      // twist in radians, toRadians(alphaDeg)
     double a = 0.0;          // length
     double d = 0.0;          // offset
-    // cos and sin of alpha, worked out once with the link: every transform needs them.
+    // cos and sin of the twist in radians, worked out once with the link: every transform
+    // needs them.
     double cosAlpha = 1.0;
     double sinAlpha = 0.0;
 };

@@ -2,17 +2,51 @@
 
 #include "controls.h"
 #include "conversions.h"
-#include "socketlink.h"
-#include "vbunits.h"
+#include "designunits.h"
+#include "oneclientserver.h"
 
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPushButton>
+#include <QStyledItemDelegate>
 
-frmServidor::frmServidor(QWidget *parent)
+namespace {
+
+// A log line is kept whole in the list, however long it is, but only the beginning that
+// fits the row is laid out and painted: a line of megabytes costs what a short one does.
+class LogLineDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+protected:
+    void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::initStyleOption(option, index);
+        // No character is narrower than a pixel.
+        const qsizetype fits = qMax(option->rect.width(), 1);
+        if (option->text.size() > fits)
+            option->text.truncate(fits);
+    }
+};
+
+} // namespace
+
+struct frmServidor::Ui : FormControls
+{
+    using FormControls::FormControls;
+    OneClientServer *Winsock1 = nullptr;
+    QLineEdit *txtDatos = nullptr;
+    QListWidget *lstDatos = nullptr;
+    QLineEdit *txtPuerto = nullptr;
+    QLineEdit *txtIPservidor = nullptr;
+};
+
+frmServidor::frmServidor(const Settings &settings, QWidget *parent)
     : MdiForm(parent)
+    , m_settings(settings)
 {
     setObjectName(QStringLiteral("frmServidor"));
     setWindowTitle(QStringLiteral("Servidor"));
@@ -27,119 +61,76 @@ QSize frmServidor::designClientSize() const
 
 void frmServidor::createControls(QWidget *surface)
 {
-    using VbUnits::rect;
+    using DesignUnits::rect;
 
-    Winsock1 = new SocketLink(surface);
-    Winsock1->setObjectName(QStringLiteral("Winsock1"));
-    connect(Winsock1, &SocketLink::ConnectionRequest, this, &frmServidor::Winsock1_ConnectionRequest);
-    connect(Winsock1, &SocketLink::DataArrival, this, &frmServidor::Winsock1_DataArrival);
-    connect(Winsock1, &SocketLink::peerClosed, this, &frmServidor::Winsock1_Close);
-    connect(Winsock1, &SocketLink::error, this, &frmServidor::Winsock1_Error);
+    m_ui = new Ui(surface);
+    m_ui->Winsock1 = new OneClientServer(surface);
+    m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    connect(m_ui->Winsock1, &OneClientServer::listening, this, [this] { log(QStringLiteral("[Esperando Conexión]")); });
+    connect(m_ui->Winsock1, &OneClientServer::listenFailed, this,
+            [this](const QString &message) { log(QLatin1Char('[') + message + QLatin1Char(']')); });
+    connect(m_ui->Winsock1, &OneClientServer::clientAccepted, this, [this](const QString &address) {
+        log(QStringLiteral("[Aceptado cliente ") + address + QStringLiteral(" ]"));
+    });
+    connect(m_ui->Winsock1, &OneClientServer::dataArrived, this,
+            [this](const QString &text) { log(QStringLiteral("<-") + text); });
+    connect(m_ui->Winsock1, &OneClientServer::clientClosed, this,
+            [this] { log(QStringLiteral("[Cliente Desconectado]")); });
+    connect(m_ui->Winsock1, &OneClientServer::clientLost, this,
+            [this](const QString &reason) { log(QStringLiteral("[Cliente perdido: ") + reason + QLatin1Char(']')); });
 
-    txtDatos = Controls::textBox(surface, "txtDatos", QString(), rect(360, 4200, 4815, 285));
-    cmdEnviar = Controls::button(surface, "cmdEnviar", QStringLiteral("Enviar"), rect(5280, 4200, 1095, 375));
-    connect(cmdEnviar, &QPushButton::clicked, this, &frmServidor::cmdEnviar_Click);
+    m_ui->txtDatos = Controls::textBox(surface, "txtDatos", QString(), rect(360, 4200, 4815, 285));
+    QPushButton *send = Controls::button(surface, "cmdEnviar", QStringLiteral("Enviar"), rect(5280, 4200, 1095, 375));
+    connect(send, &QPushButton::clicked, this, &frmServidor::cmdEnviar_Click);
 
-    lstDatos = new QListWidget(surface);
-    lstDatos->setObjectName(QStringLiteral("lstDatos"));
-    lstDatos->setGeometry(rect(360, 1320, 5895, 2595));
+    m_ui->lstDatos = new QListWidget(surface);
+    m_ui->lstDatos->setObjectName(QStringLiteral("lstDatos"));
+    m_ui->lstDatos->setGeometry(rect(360, 1320, 5895, 2595));
+    // Every line is one text line high: the list need not measure each to lay them out.
+    m_ui->lstDatos->setUniformItemSizes(true);
+    m_ui->lstDatos->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_ui->lstDatos->setItemDelegate(new LogLineDelegate(m_ui->lstDatos));
 
-    txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(1320, 720, 975, 285));
-    txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(1320, 240, 2055, 285));
+    m_ui->txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(1320, 720, 975, 285));
+    m_ui->txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(1320, 240, 2055, 285));
 
-    Label3 = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(4680, 120, 1695, 375));
-    QFont heading(QStringLiteral("MS Sans Serif"));
-    heading.setPointSizeF(13.5);
-    heading.setBold(true);
-    Label3->setFont(heading);
-    Controls::setForeColor(Label3, VbUnits::color(VbUnits::kActiveTitleBar));
-    Label2 = Controls::label(surface, "Label2", QStringLiteral("Puerto"), rect(120, 720, 975, 255));
-    Label1 = Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255));
+    QLabel *heading = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(4680, 120, 1695, 375));
+    QFont font = heading->font();
+    font.setPointSizeF(13.5);
+    font.setBold(true);
+    heading->setFont(font);
+    Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
+    Controls::label(surface, "Label2", QStringLiteral("Puerto"), rect(120, 720, 975, 255));
+    Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255));
 
     // Labels take no focus: the order runs over the boxes, the log and the button.
-    Controls::setTabOrder({txtIPservidor, txtPuerto, lstDatos, cmdEnviar, txtDatos});
+    Controls::setTabOrder(surface, {"txtIPservidor", "txtPuerto", "lstDatos", "cmdEnviar", "txtDatos"});
 }
 
 void frmServidor::Form_Load()
 {
-    txtIPservidor->setText(Winsock1->LocalIP());
-    Winsock1->setLocalPort(kPort);
-    txtPuerto->setText(Conversions::fromInt(Winsock1->LocalPort()));
-    listenAndLog();
+    m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
+    m_ui->Winsock1->listen(m_settings.tcpPort);
+    m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
 }
 
 void frmServidor::Form_Unload()
 {
-    Winsock1->Close();
-    // The controls go with the surface right after this.
-    Winsock1 = nullptr;
-    txtDatos = nullptr;
-    cmdEnviar = nullptr;
-    lstDatos = nullptr;
-    txtPuerto = nullptr;
-    txtIPservidor = nullptr;
-    Label3 = nullptr;
-    Label2 = nullptr;
-    Label1 = nullptr;
-}
-
-void frmServidor::Winsock1_ConnectionRequest(qint32 requestID)
-{
-    if (Winsock1->State() != SocketLink::Closed)
-        Winsock1->Close();
-    Winsock1->Accept(requestID);
-    log(QStringLiteral("[Aceptado cliente ") + Winsock1->RemoteHostIP() + QStringLiteral(" ]"));
-}
-
-void frmServidor::Winsock1_DataArrival(qint32 bytesTotal)
-{
-    Q_UNUSED(bytesTotal);
-    const QString data = Winsock1->GetData();
-    log(QStringLiteral("<-") + data);
+    m_ui->Winsock1->close();
 }
 
 void frmServidor::cmdEnviar_Click()
 {
-    if (Winsock1->State() == SocketLink::Connected) {
-        Winsock1->SendData(txtDatos->text());
-        log(QStringLiteral("->") + txtDatos->text());
-    } else {
+    const QString text = m_ui->txtDatos->text();
+    if (!m_ui->Winsock1->hasClient())
         log(QStringLiteral("[Sin Conexión]"));
-    }
-}
-
-void frmServidor::Winsock1_Close()
-{
-    Winsock1->Close();
-    log(QStringLiteral("[Cliente Desconectado]"));
-    listenAndLog();
-}
-
-void frmServidor::Winsock1_Error(const QString &reason)
-{
-    Winsock1->Close();
-    log(QStringLiteral("[Error de red: ") + reason + QStringLiteral("]"));
-    listenAndLog();
-}
-
-void frmServidor::listenAndLog()
-{
-    if (Winsock1->Listen()) {
-        log(QStringLiteral("[Esperando Conexión]"));
-        return;
-    }
-    QString line = QStringLiteral("[No se puede escuchar en el puerto %1: %2.").arg(kPort).arg(Winsock1->errorString());
-    if (Winsock1->errorCode() == QAbstractSocket::SocketAccessError) {
-        line += QStringLiteral(" Los puertos por debajo de 1024 necesitan privilegios: setcap "
-                               "cap_net_bind_service=+ep sobre el programa, o el sysctl "
-                               "net.ipv4.ip_unprivileged_port_start.");
-    } else if (Winsock1->errorCode() == QAbstractSocket::AddressInUseError) {
-        line += QStringLiteral(" Cierre la ventana o el programa que lo ocupa y vuelva a abrir esta.");
-    }
-    log(line + QStringLiteral("]"));
+    else if (m_ui->Winsock1->send(text))
+        log(QStringLiteral("->") + text);
+    else
+        log(QStringLiteral("[No se pudo enviar: ") + m_ui->Winsock1->errorString() + QLatin1Char(']'));
 }
 
 void frmServidor::log(const QString &line)
 {
-    lstDatos->addItem(line);
+    m_ui->lstDatos->addItem(line);
 }

@@ -4,7 +4,7 @@
 #include "armpanel.h"
 #include "conversions.h"
 #include "kinematics.h"
-#include "vbunits.h"
+#include "designunits.h"
 
 #include <benchmark/benchmark.h>
 #include <kdl/chain.hpp>
@@ -58,10 +58,10 @@ KDL::Chain kdlChain()
     KDL::Chain chain;
     for (int i = 0; i < 4; ++i) {
         const arm::DhLink &l = reference.links[i];
-        chain.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::RotZ), KDL::Frame::DH(l.a, l.alpha, l.d, 0)));
+        chain.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::RotZ), KDL::Frame::DH(l.a, arm::toRadians(l.alphaDeg), l.d, 0)));
     }
     const arm::DhLink &tool = reference.links[4];
-    chain.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::None), KDL::Frame::DH(tool.a, tool.alpha, tool.d, 0)));
+    chain.addSegment(KDL::Segment(KDL::Joint(KDL::Joint::None), KDL::Frame::DH(tool.a, arm::toRadians(tool.alphaDeg), tool.d, 0)));
     return chain;
 }
 
@@ -116,7 +116,7 @@ struct PanelFixture
 {
     PanelFixture()
     {
-        using VbUnits::rect;
+        using DesignUnits::rect;
         window.resize(721, 530);
         panel = new ArmPanel(&window, ArmPanelLayout{
             rect(6480, 480, 870, 195), rect(600, 480, 975, 195), rect(600, 840, 4215, 2895),

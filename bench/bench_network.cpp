@@ -2,13 +2,13 @@
 // how many messages it handles per second, and the time from a message's send to the end
 // of its UpdateArm (views redrawn into their images, readouts written).
 //
-// Needs port 1007 (root, or a lowered net.ipv4.ip_unprivileged_port_start). Runs offscreen
-// unless QT_QPA_PLATFORM says otherwise.
+// Listens on a port the system chooses. Runs offscreen unless QT_QPA_PLATFORM says
+// otherwise.
 
 #include "armpanel.h"
 #include "frminternetservidor.h"
 #include "repaintlimiter.h"
-#include "socketlink.h"
+#include "oneclientserver.h"
 
 #include <benchmark/benchmark.h>
 
@@ -38,8 +38,11 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-constexpr int kPort = 1007;
+quint16 g_port = 0;
 frmInternetServidor *g_form = nullptr;
+OneClientServer *g_server = nullptr;
+ArmPanel *g_panel = nullptr;
+QLineEdit *g_q1 = nullptr;
 // Runs of a benchmark go on from the message the last one stopped at: starting again from
 // 0 could repeat the angle Q1 already shows, which is no change and draws nothing.
 int g_nextMessage = 0;
@@ -87,14 +90,14 @@ void reportLatencies(benchmark::State &state, std::vector<double> &latencies)
 
 bool waitListening()
 {
-    return spinUntil([] { return g_form->Winsock1->State() == SocketLink::Listening; });
+    return spinUntil([] { return g_server->isListening(); });
 }
 
 // The handler's own share: one message straight into the arm, no socket, no repaint.
 void BM_JointMessageOnly(benchmark::State &state)
 {
     for (auto _ : state)
-        g_form->armPanel()->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
+        g_panel->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_JointMessageOnly)->Unit(benchmark::kMicrosecond);
@@ -103,7 +106,7 @@ BENCHMARK(BM_JointMessageOnly)->Unit(benchmark::kMicrosecond);
 void BM_JointMessageAndRepaint(benchmark::State &state)
 {
     for (auto _ : state) {
-        g_form->armPanel()->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
+        g_panel->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());
@@ -119,8 +122,8 @@ void BM_RoundTrip(benchmark::State &state)
         return;
     }
     QTcpSocket client;
-    client.connectToHost(QHostAddress::LocalHost, kPort);
-    if (!spinUntil([] { return g_form->Winsock1->State() == SocketLink::Connected; })) {
+    client.connectToHost(QHostAddress::LocalHost, g_port);
+    if (!spinUntil([] { return g_server->hasClient(); })) {
         state.SkipWithError("no connection");
         return;
     }
@@ -128,7 +131,7 @@ void BM_RoundTrip(benchmark::State &state)
 
     int updates = 0;
     Clock::time_point drawn;
-    QObject::connect(g_form->armPanel(), &ArmPanel::armUpdated, &client, [&] {
+    QObject::connect(g_panel, &ArmPanel::armUpdated, &client, [&] {
         drawn = Clock::now();
         ++updates;
     });
@@ -185,7 +188,7 @@ void BM_Paced(benchmark::State &state)
             const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
             sockaddr_in address{};
             address.sin_family = AF_INET;
-            address.sin_port = htons(kPort);
+            address.sin_port = htons(g_port);
             address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
             const int one = 1;
             ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
@@ -223,11 +226,11 @@ void BM_Paced(benchmark::State &state)
         std::vector<std::pair<Clock::time_point, int>> drawn;
         drawn.reserve(std::size_t(count));
         const QMetaObject::Connection watch =
-            QObject::connect(g_form->armPanel(), &ArmPanel::armUpdated, g_form, [&] {
-                drawn.emplace_back(Clock::now(), g_form->armPanel()->txtQ1->text().toInt());
+            QObject::connect(g_panel, &ArmPanel::armUpdated, g_form, [&] {
+                drawn.emplace_back(Clock::now(), g_q1->text().toInt());
             });
         const bool accepted = spinUntil([&] {
-            return connected && g_form->Winsock1->State() == SocketLink::Connected;
+            return connected && g_server->hasClient();
         });
         go = true;
         const int budgetMs = int(qint64(count) * 1000 / rate) + 3000;
@@ -284,14 +287,19 @@ int main(int argc, char **argv)
     QMdiArea area;
     area.resize(800, 800);
     area.show();
-    auto *form = new frmInternetServidor;
+    Settings settings;
+    settings.tcpPort = 0;
+    auto *form = new frmInternetServidor(settings, &area);
     form->showIn(&area);
-    if (form->Winsock1->State() != SocketLink::Listening) {
-        std::fprintf(stderr, "No se puede escuchar en el puerto %d: %s\n", kPort,
-                     qPrintable(form->Winsock1->errorString()));
+    g_form = form;
+    g_server = form->findChild<OneClientServer *>();
+    g_panel = form->findChild<ArmPanel *>();
+    g_q1 = form->findChild<QLineEdit *>(QStringLiteral("txtQ1"));
+    g_port = quint16(form->findChild<QLineEdit *>(QStringLiteral("txtPuerto"))->text().toUInt());
+    if (!g_server->isListening()) {
+        std::fprintf(stderr, "No se puede escuchar: %s\n", qPrintable(g_server->errorString()));
         return 1;
     }
-    g_form = form;
 
     benchmark::Initialize(&argc, argv);
     if (benchmark::ReportUnrecognizedArguments(argc, argv))

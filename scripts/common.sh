@@ -2,12 +2,16 @@
 set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
-PAQUETES=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-          socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev)
+# What building and running the program need.
+PAQUETES_PROGRAMA=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
+                   qt6-translations-l10n fonts-liberation2)
+# What the tests and the benchmarks add.
+PAQUETES_PRUEBAS=(socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev)
 
+# instalar_paquetes PAQUETE...: installs those not installed yet, as root or through sudo.
 instalar_paquetes() {
   local faltan=()
-  for p in "${PAQUETES[@]}"; do
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || faltan+=("$p")
   done
   [ ${#faltan[@]} -eq 0 ] && return 0

@@ -3,14 +3,22 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <optional>
+#include <utility>
+
+class QSqlError;
+
 // The employees' database of this user: a SQLite file in the application-data folder,
 // on a connection of its own. A new or empty file gets the table "Empleados"; any other
 // file is only read and checked, so a file that is damaged, is not a database or belongs
-// to something else is never written over.
+// to something else is never written over. Another program's lock is waited on for a
+// fraction of a second at most, so that the window never freezes on it.
 class EmpleadosDb
 {
 public:
-    enum class Status { Closed, Open, ReadOnly, Failed };
+    enum class Status { Closed, Open, ReadOnly, InUse, Failed };
+    // An identifier and a name.
+    using Record = std::pair<QString, QString>;
 
     static QString defaultPath();
     static QString tableName() { return QStringLiteral("Empleados"); }
@@ -21,22 +29,31 @@ public:
     EmpleadosDb &operator=(const EmpleadosDb &) = delete;
 
     // Open: ready. ReadOnly: the records can be read but the engine refuses writes.
-    // Failed: the connection is closed again; errorText() says why.
+    // InUse: another program holds the file. Failed: errorText() says why. The connection
+    // stays open only for Open and ReadOnly.
     Status open(const QString &path = defaultPath());
     // Everything using the connection (models, queries) must be gone by now.
     void close();
 
-    Status status() const { return m_status; }
     QSqlDatabase database() const;
     QString path() const { return m_path; }
     // The engine's message behind ReadOnly or Failed.
     QString errorText() const { return m_error; }
 
+    // Why the engine refused a write or a delete, in a few Spanish words for the user.
+    QString explain(const QSqlError &error) const;
+
+    // A record the database refused when the window closed or the program ended, kept in a
+    // small file beside the database until the registry can write it.
+    bool keepRecord(const Record &record) const;
+    std::optional<Record> keptRecord() const;
+    void forgetKeptRecord() const;
+
 private:
     Status check(QSqlDatabase &db);
+    QString keptRecordPath() const;
 
     QString m_connection;
-    QString m_path;
+    QString m_path = defaultPath();
     QString m_error;
-    Status m_status = Status::Closed;
 };

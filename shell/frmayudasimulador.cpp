@@ -1,13 +1,11 @@
 #include "frmayudasimulador.h"
 
 #include "controls.h"
-#include "vbunits.h"
+#include "designunits.h"
 
 #include <QEvent>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPalette>
 #include <QPixmap>
 #include <QPlainTextEdit>
 
@@ -78,22 +76,23 @@ constexpr quint32 kRed = 0x000000FF;
 
 } // namespace
 
+struct frmAyudaSimulador::Ui : FormControls
+{
+    using FormControls::FormControls;
+    QPlainTextEdit *txtExplicacion = nullptr;
+    // Which handler a control's mouse moves go to.
+    QHash<QObject *, MouseMoveHandler> mouseMoveHandlers;
+};
+
 frmAyudaSimulador::frmAyudaSimulador(QWidget *parent)
     : MdiForm(parent)
 {
-    // The bitmaps sit in a static library: naming their initialiser makes the linker keep it.
-    Q_INIT_RESOURCE(guia);
     setObjectName(QStringLiteral("frmAyudaSimulador"));
     setWindowTitle(QStringLiteral("Form1"));
     // The whole client area is the form, also where the window is made larger than designed.
-    Controls::setBackColor(this, VbUnits::color(kBlue));
-    Controls::setForeColor(this, VbUnits::color(kBlack));
+    Controls::setBackColor(this, DesignUnits::color(kBlue));
+    Controls::setForeColor(this, DesignUnits::color(kBlack));
     setMouseTracking(true);
-}
-
-QString frmAyudaSimulador::bitmapPath(const QString &imageName)
-{
-    return QStringLiteral(":/guia/%1.bmp").arg(imageName);
 }
 
 QSize frmAyudaSimulador::designClientSize() const
@@ -103,63 +102,59 @@ QSize frmAyudaSimulador::designClientSize() const
 
 void frmAyudaSimulador::createControls(QWidget *surface)
 {
-    m_mouseMoveHandlers.clear();
-    Controls::setBackColor(surface, VbUnits::color(kBlue));
-    Controls::setForeColor(surface, VbUnits::color(kBlack));
+    m_ui = new Ui(surface);
+    Controls::setBackColor(surface, DesignUnits::color(kBlue));
+    Controls::setForeColor(surface, DesignUnits::color(kBlack));
     // Moves without a button pressed reach only widgets that track the mouse.
     surface->setMouseTracking(true);
     surface->installEventFilter(this);
-    m_mouseMoveHandlers.insert(surface, &frmAyudaSimulador::Form_MouseMove);
+    m_ui->mouseMoveHandlers.insert(surface, &frmAyudaSimulador::Form_MouseMove);
 
     // Created first, so first in the tab order.
-    txtExplicacion = new QPlainTextEdit(surface);
-    txtExplicacion->setObjectName(QStringLiteral("txtExplicacion"));
-    txtExplicacion->setGeometry(VbUnits::rect(2640, 5160, 4575, 2655));
-    txtExplicacion->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    txtExplicacion->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    // The default background of a text box, not the blue the surface hands down.
-    QPalette palette = txtExplicacion->palette();
-    palette.setColor(QPalette::Base, QGuiApplication::palette().color(QPalette::Base));
-    txtExplicacion->setPalette(palette);
-    Controls::setForeColor(txtExplicacion, VbUnits::color(kRed));
+    auto *box = new QPlainTextEdit(surface);
+    box->setObjectName(QStringLiteral("txtExplicacion"));
+    box->setGeometry(DesignUnits::rect(2640, 5160, 4575, 2655));
+    box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Controls::setForeColor(box, DesignUnits::color(kRed));
+    m_ui->txtExplicacion = box;
 
-    imgQ1 = image(surface, "imgQ1", 480, 480, 1935, 1110, &frmAyudaSimulador::imgQ1_MouseMove);
-    imgQ2 = image(surface, "imgQ2", 480, 1760, 1935, 1095, &frmAyudaSimulador::imgQ2_MouseMove);
-    imgQ3 = image(surface, "imgQ3", 480, 3040, 1935, 1095, &frmAyudaSimulador::imgQ3_MouseMove);
-    imgQ4 = image(surface, "imgQ4", 480, 4320, 1935, 1095, &frmAyudaSimulador::imgQ4_MouseMove);
-    imgX = image(surface, "imgX", 3000, 720, 3135, 615, &frmAyudaSimulador::imgX_MouseMove);
-    imgY = image(surface, "imgY", 3000, 2340, 3135, 615, &frmAyudaSimulador::imgY_MouseMove);
-    imgZ = image(surface, "imgZ", 3000, 3960, 3135, 615, &frmAyudaSimulador::imgZ_MouseMove);
-    imgVistaLateral = image(surface, "imgVistaLateral", 7560, 720, 1095, 375, nullptr);
-    imgLateral = image(surface, "imgLateral", 7200, 1200, 3135, 2895,
+    image(surface, "imgQ1", 480, 480, 1935, 1110, &frmAyudaSimulador::imgQ1_MouseMove);
+    image(surface, "imgQ2", 480, 1760, 1935, 1095, &frmAyudaSimulador::imgQ2_MouseMove);
+    image(surface, "imgQ3", 480, 3040, 1935, 1095, &frmAyudaSimulador::imgQ3_MouseMove);
+    image(surface, "imgQ4", 480, 4320, 1935, 1095, &frmAyudaSimulador::imgQ4_MouseMove);
+    image(surface, "imgX", 3000, 720, 3135, 615, &frmAyudaSimulador::imgX_MouseMove);
+    image(surface, "imgY", 3000, 2340, 3135, 615, &frmAyudaSimulador::imgY_MouseMove);
+    image(surface, "imgZ", 3000, 3960, 3135, 615, &frmAyudaSimulador::imgZ_MouseMove);
+    image(surface, "imgVistaLateral", 7560, 720, 1095, 375, nullptr);
+    image(surface, "imgLateral", 7200, 1200, 3135, 2895,
                        &frmAyudaSimulador::imgLateral_MouseMove);
-    imgSuperior = image(surface, "imgSuperior", 7200, 4080, 3135, 3015,
+    image(surface, "imgSuperior", 7200, 4080, 3135, 3015,
                         &frmAyudaSimulador::imgSuperior_MouseMove);
 }
 
-QLabel *frmAyudaSimulador::image(QWidget *surface, const char *name, int left, int top, int width,
-                                 int height, MouseMoveHandler handler)
+void frmAyudaSimulador::image(QWidget *surface, const char *name, int left, int top, int width,
+                              int height, MouseMoveHandler handler)
 {
     auto *control = new QLabel(surface);
     control->setObjectName(QLatin1String(name));
-    control->setGeometry(VbUnits::rect(left, top, width, height));
+    control->setGeometry(DesignUnits::rect(left, top, width, height));
     control->setScaledContents(true);
-    control->setPixmap(QPixmap(bitmapPath(control->objectName())));
+    control->setPixmap(QPixmap(QStringLiteral(":/guia/%1.bmp").arg(QLatin1String(name))));
     if (handler) {
         control->setMouseTracking(true);
         control->installEventFilter(this);
-        m_mouseMoveHandlers.insert(control, handler);
+        m_ui->mouseMoveHandlers.insert(control, handler);
     } else {
         // A picture without a handler: moving over it leaves the box as it is.
         control->setAttribute(Qt::WA_NoMousePropagation);
     }
-    return control;
 }
 
 bool frmAyudaSimulador::eventFilter(QObject *watched, QEvent *event)
 {
     if (event->type() == QEvent::MouseMove) {
-        const MouseMoveHandler handler = m_mouseMoveHandlers.value(watched);
+        const MouseMoveHandler handler = m_ui ? m_ui->mouseMoveHandlers.value(watched) : nullptr;
         if (handler) {
             const auto *move = static_cast<QMouseEvent *>(event);
             (this->*handler)(move->buttons(), move->modifiers(), move->position().x(),
@@ -173,13 +168,15 @@ bool frmAyudaSimulador::eventFilter(QObject *watched, QEvent *event)
 
 void frmAyudaSimulador::mouseMoveEvent(QMouseEvent *event)
 {
+    if (!m_ui)
+        return;
     Form_MouseMove(event->buttons(), event->modifiers(), event->position().x(),
                    event->position().y());
 }
 
 void frmAyudaSimulador::explain(const QStringList &lines)
 {
-    txtExplicacion->setPlainText(lines.join(QStringLiteral("\r\n")));
+    m_ui->txtExplicacion->setPlainText(lines.join(QStringLiteral("\r\n")));
 }
 
 void frmAyudaSimulador::Form_MouseMove(Qt::MouseButtons, Qt::KeyboardModifiers, qreal, qreal)

@@ -3,12 +3,11 @@
 #include "mdiform.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 
-class QLabel;
 class QMouseEvent;
-class QPlainTextEdit;
 
 // The guide to the simulator windows: ten pictures of a simulator's elements and a red box
 // that explains whichever picture the pointer moves over, or gives the general
@@ -21,21 +20,6 @@ class frmAyudaSimulador : public MdiForm
 public:
     explicit frmAyudaSimulador(QWidget *parent = nullptr);
 
-    // The resource path of the bitmap shown by an image control, e.g. ":/guia/imgQ1.bmp".
-    static QString bitmapPath(const QString &imageName);
-
-    QPlainTextEdit *txtExplicacion = nullptr;
-    QLabel *imgQ1 = nullptr;
-    QLabel *imgQ2 = nullptr;
-    QLabel *imgQ3 = nullptr;
-    QLabel *imgQ4 = nullptr;
-    QLabel *imgX = nullptr;
-    QLabel *imgY = nullptr;
-    QLabel *imgZ = nullptr;
-    QLabel *imgVistaLateral = nullptr;
-    QLabel *imgLateral = nullptr;
-    QLabel *imgSuperior = nullptr;
-
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
@@ -45,9 +29,10 @@ protected:
 private:
     using MouseMoveHandler = void (frmAyudaSimulador::*)(Qt::MouseButtons, Qt::KeyboardModifiers,
                                                          qreal, qreal);
+    struct Ui;
 
-    QLabel *image(QWidget *surface, const char *name, int left, int top, int width, int height,
-                  MouseMoveHandler handler);
+    void image(QWidget *surface, const char *name, int left, int top, int width, int height,
+               MouseMoveHandler handler);
 
     // The arguments are those of every mouse move; the guide needs none of them.
     void Form_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, qreal X, qreal Y);
@@ -66,6 +51,5 @@ private:
     // Replaces the whole text of the box, every time, whatever it holds.
     void explain(const QStringList &lines);
 
-    // Which handler a control's mouse moves go to; rebuilt with the controls at each load.
-    QHash<QObject *, MouseMoveHandler> m_mouseMoveHandlers;
+    QPointer<Ui> m_ui;
 };

@@ -2,7 +2,7 @@
 
 #include "controls.h"
 #include "messagebox.h"
-#include "vbunits.h"
+#include "designunits.h"
 
 #include <QCloseEvent>
 #include <QDir>
@@ -10,20 +10,27 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cstdio>
+#include <utility>
+
 namespace {
 
 const QString kTitle = QStringLiteral("Registro de Usuarios");
 
-QString shownPath(const QString &path)
-{
-    return QDir::toNativeSeparators(path);
-}
-
 } // namespace
+
+struct frmRegistros::Ui : FormControls
+{
+    using FormControls::FormControls;
+    QLineEdit *txtidEmpleado = nullptr;
+    QLineEdit *txtnombreEmpleado = nullptr;
+    RecordNavigator *datEmpleados = nullptr;
+};
 
 frmRegistros::frmRegistros(QWidget *parent)
     : MdiForm(parent)
 {
+    setObjectName(QStringLiteral("frmRegistros"));
     setWindowTitle(QStringLiteral("Form1"));
 }
 
@@ -31,7 +38,7 @@ frmRegistros::~frmRegistros()
 {
     // The record set must let go of the connection before the connection goes.
     if (isLoaded())
-        datEmpleados->close();
+        m_ui->datEmpleados->close();
     m_db.close();
 }
 
@@ -42,128 +49,200 @@ QSize frmRegistros::designClientSize() const
 
 void frmRegistros::createControls(QWidget *surface)
 {
-    Label1 = Controls::label(surface, "Label1", QStringLiteral("Id del Empleado:"), VbUnits::rect(120, 360, 1185, 195));
-    Controls::autoSize(Label1);
-    Label2 = Controls::label(surface, "Label2", QStringLiteral("Nombre:"), VbUnits::rect(240, 840, 600, 195));
-    Controls::autoSize(Label2);
-    txtidEmpleado = Controls::textBox(surface, "txtidEmpleado", QString(), VbUnits::rect(1920, 240, 1695, 285));
-    txtnombreEmpleado =
-        Controls::textBox(surface, "txtnombreEmpleado", QString(), VbUnits::rect(1920, 840, 4935, 285));
-    cmdagregar = Controls::button(surface, "cmdagregar", QStringLiteral("&Agregar"), VbUnits::rect(7080, 360, 1215, 495));
-    cmdeliminar =
-        Controls::button(surface, "cmdeliminar", QStringLiteral("&Eliminar"), VbUnits::rect(7080, 1200, 1215, 495));
-    datEmpleados = new RecordNavigator(surface);
-    datEmpleados->setObjectName(QStringLiteral("datEmpleados"));
-    datEmpleados->setGeometry(VbUnits::rect(960, 2040, 6060, 345));
-    datEmpleados->bind(txtidEmpleado, QStringLiteral("IdEmpleado"));
-    datEmpleados->bind(txtnombreEmpleado, QStringLiteral("Nombre"));
+    using DesignUnits::rect;
 
-    Controls::setTabOrder({txtidEmpleado, txtnombreEmpleado, cmdagregar, cmdeliminar});
+    m_ui = new Ui(surface);
+    Controls::autoSize(Controls::label(surface, "Label1", QStringLiteral("Id del Empleado:"), rect(120, 360, 1185, 195)));
+    Controls::autoSize(Controls::label(surface, "Label2", QStringLiteral("Nombre:"), rect(240, 840, 600, 195)));
+    m_ui->txtidEmpleado = Controls::textBox(surface, "txtidEmpleado", QString(), rect(1920, 240, 1695, 285));
+    m_ui->txtnombreEmpleado = Controls::textBox(surface, "txtnombreEmpleado", QString(), rect(1920, 840, 4935, 285));
+    QPushButton *add = Controls::button(surface, "cmdagregar", QStringLiteral("&Agregar"), rect(7080, 360, 1215, 495));
+    QPushButton *remove = Controls::button(surface, "cmdeliminar", QStringLiteral("&Eliminar"), rect(7080, 1200, 1215, 495));
+    m_ui->datEmpleados = new RecordNavigator(surface);
+    m_ui->datEmpleados->setObjectName(QStringLiteral("datEmpleados"));
+    m_ui->datEmpleados->setGeometry(rect(960, 2040, 6060, 345));
+    m_ui->datEmpleados->bind(m_ui->txtidEmpleado, QStringLiteral("IdEmpleado"));
+    m_ui->datEmpleados->bind(m_ui->txtnombreEmpleado, QStringLiteral("Nombre"));
 
-    connect(cmdagregar, &QPushButton::clicked, this, &frmRegistros::cmdagregar_Click);
-    connect(cmdeliminar, &QPushButton::clicked, this, &frmRegistros::cmdeliminar_Click);
-    connect(datEmpleados, &RecordNavigator::failed, this, &frmRegistros::datEmpleados_Failed);
+    Controls::setTabOrder(surface, {"txtidEmpleado", "txtnombreEmpleado", "cmdagregar", "cmdeliminar"});
+
+    connect(add, &QPushButton::clicked, this, &frmRegistros::cmdagregar_Click);
+    connect(remove, &QPushButton::clicked, this, &frmRegistros::cmdeliminar_Click);
+    connect(m_ui->datEmpleados, &RecordNavigator::failed, this, &frmRegistros::datEmpleados_Failed);
+    connect(m_ui->datEmpleados, &RecordNavigator::moved, this, &frmRegistros::datEmpleados_Moved);
 }
 
 void frmRegistros::Form_Load()
 {
+    const QString file = QDir::toNativeSeparators(m_db.path());
     switch (m_db.open()) {
     case EmpleadosDb::Status::Failed:
         warn(QStringLiteral("No se pudo abrir la base de datos de empleados %1: %2.\n"
                             "El archivo no se ha modificado. Compruebe que es la base de datos de este "
                             "programa o restaure su copia de seguridad, y vuelva a abrir esta ventana.")
-                 .arg(shownPath(m_db.path()), m_db.errorText()));
+                 .arg(file, m_db.errorText()));
+        return;
+    case EmpleadosDb::Status::InUse:
+        warn(QStringLiteral("La base de datos de empleados %1 está en uso por otro programa.\n"
+                            "Ciérrelo y vuelva a abrir esta ventana.")
+                 .arg(file));
         return;
     case EmpleadosDb::Status::ReadOnly:
         warn(QStringLiteral("La base de datos de empleados %1 es de solo lectura: %2.\n"
                             "Puede ver los registros, pero no agregarlos, cambiarlos ni eliminarlos. "
                             "Compruebe los permisos del archivo y de su carpeta.")
-                 .arg(shownPath(m_db.path()), m_db.errorText()));
-        datEmpleados->open(m_db.database(), EmpleadosDb::tableName(), true);
+                 .arg(file, m_db.errorText()));
+        m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName(), true);
         return;
     case EmpleadosDb::Status::Open:
     case EmpleadosDb::Status::Closed:
-        datEmpleados->open(m_db.database(), EmpleadosDb::tableName());
+        if (m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName()))
+            m_kept = m_db.keptRecord();
         return;
     }
 }
 
 void frmRegistros::closeEvent(QCloseEvent *event)
 {
-    if (!savePending()) {
-        event->ignore();
-        return;
+    if (isLoaded() && !quietlySave()) {
+        const QString why = m_db.explain(m_ui->datEmpleados->lastError());
+        if (!MessageBox::ask(this,
+                             QStringLiteral("No se pudo guardar el registro: %1.\n"
+                                            "¿Cerrar de todos modos? El registro se guardará aparte y volverá a "
+                                            "aparecer la próxima vez que abra el registro de usuarios.\n"
+                                            "Elija No para seguir editándolo.")
+                                 .arg(why),
+                             kTitle)) {
+            event->ignore();
+            return;
+        }
+        if (!m_db.keepRecord(shownRecord())) {
+            warn(QStringLiteral("Tampoco se pudo guardar el registro aparte, junto a %1. La ventana sigue abierta "
+                                "con lo escrito.")
+                     .arg(QDir::toNativeSeparators(m_db.path())));
+            event->ignore();
+            return;
+        }
     }
     MdiForm::closeEvent(event);
 }
 
+void frmRegistros::keepPendingForExit()
+{
+    if (isLoaded() && !quietlySave() && !m_db.keepRecord(shownRecord())) {
+        std::fprintf(stderr, "brazo: no se pudo guardar el registro pendiente (%s) junto a %s\n",
+                     qUtf8Printable(shownRecord().first), qUtf8Printable(m_db.path()));
+    }
+}
+
 void frmRegistros::Form_Unload()
 {
-    datEmpleados->close();
+    m_ui->datEmpleados->close();
     m_db.close();
+    m_kept.reset();
+    m_showingKept = false;
 }
 
 void frmRegistros::Form_Activate()
 {
-    datEmpleados->setCaption(QStringLiteral("inicio de sesion"));
+    m_ui->datEmpleados->setCaption(QStringLiteral("inicio de sesion"));
+    if (!m_kept)
+        return;
+    // The record the database refused last time comes back as a new record, to be written
+    // like any other.
+    const EmpleadosDb::Record kept = *std::exchange(m_kept, std::nullopt);
+    if (!m_ui->datEmpleados->addNew())
+        return;
+    m_ui->txtidEmpleado->setText(kept.first);
+    m_ui->txtnombreEmpleado->setText(kept.second);
+    m_ui->txtidEmpleado->setFocus();
+    m_ui->datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
+    m_showingKept = true;
+    showMessageLater(QStringLiteral("Este registro no se pudo guardar la última vez y se guardó aparte. "
+                                    "Revíselo y muévase a otro registro para guardarlo en la base de datos."),
+                     kTitle);
 }
 
-bool frmRegistros::savePending()
+void frmRegistros::datEmpleados_Moved()
 {
-    return !isLoaded() || datEmpleados->savePending();
+    // The kept record has been written, or left blank and dropped.
+    if (m_showingKept && !m_ui->datEmpleados->isAddingNew()) {
+        m_db.forgetKeptRecord();
+        m_showingKept = false;
+    }
+}
+
+bool frmRegistros::quietlySave()
+{
+    m_quiet = true;
+    const bool saved = m_ui->datEmpleados->savePending();
+    m_quiet = false;
+    return saved;
+}
+
+EmpleadosDb::Record frmRegistros::shownRecord() const
+{
+    return {m_ui->txtidEmpleado->text(), m_ui->txtnombreEmpleado->text()};
 }
 
 void frmRegistros::cmdagregar_Click()
 {
-    if (!datEmpleados->isOpen()) {
+    if (!m_ui->datEmpleados->isOpen()) {
         warn(QStringLiteral("No se puede agregar: la base de datos de empleados no está abierta.\n"
                             "Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible."));
         return;
     }
-    if (datEmpleados->isReadOnly()) {
+    if (m_ui->datEmpleados->isReadOnly()) {
         warn(QStringLiteral("No se puede agregar: la base de datos de empleados es de solo lectura."));
         return;
     }
     // A refusal to write the record on screen first has been reported by the navigator.
-    if (!datEmpleados->addNew())
+    if (!m_ui->datEmpleados->addNew())
         return;
-    txtidEmpleado->setFocus();
-    datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
+    m_ui->txtidEmpleado->setFocus();
+    m_ui->datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
 }
 
 void frmRegistros::cmdeliminar_Click()
 {
-    if (datEmpleados->isReadOnly()) {
+    if (!m_ui->datEmpleados->isOpen()) {
+        warn(QStringLiteral("No se puede eliminar: la base de datos de empleados no está abierta.\n"
+                            "Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible."));
+        return;
+    }
+    if (m_ui->datEmpleados->isReadOnly()) {
         warn(QStringLiteral("No se puede eliminar: la base de datos de empleados es de solo lectura."));
         return;
     }
-    if (!datEmpleados->hasCurrentRecord()) {
+    if (!m_ui->datEmpleados->hasCurrentRecord()) {
         warn(QStringLiteral("No hay un registro guardado que eliminar: la tabla está vacía, el registro ya se "
                             "eliminó o el nuevo aún no se ha guardado.\n"
                             "Muévase a un registro con los botones de navegación y vuelva a intentarlo."));
         return;
     }
-    if (!datEmpleados->deleteCurrent())
+    if (!m_ui->datEmpleados->deleteCurrent())
         return;
-    txtidEmpleado->setFocus();
-    datEmpleados->setCaption(QStringLiteral("se eliminò el registro que està viendo"));
+    m_ui->txtidEmpleado->setFocus();
+    m_ui->datEmpleados->setCaption(QStringLiteral("se eliminò el registro que està viendo"));
 }
 
-void frmRegistros::datEmpleados_Failed(RecordNavigator::Failure what, const QString &engineMessage)
+void frmRegistros::datEmpleados_Failed(RecordNavigator::Failure what, const QSqlError &error)
 {
+    if (m_quiet)
+        return;
     switch (what) {
     case RecordNavigator::Failure::Open:
-        warn(QStringLiteral("No se pudo abrir la tabla Empleados: %1.\nEl archivo no se ha modificado.")
-                 .arg(engineMessage));
+        warn(QStringLiteral("No se pudo leer la tabla Empleados: %1.\nEl archivo no se ha modificado.")
+                 .arg(m_db.explain(error)));
         return;
     case RecordNavigator::Failure::Write:
         warn(QStringLiteral("No se pudo guardar el registro: %1.\n"
-                            "Corrija el identificador y vuelva a intentarlo; lo escrito sigue en pantalla.")
-                 .arg(engineMessage));
+                            "Lo escrito sigue en pantalla: corríjalo o vuelva a intentarlo.")
+                 .arg(m_db.explain(error)));
         return;
     case RecordNavigator::Failure::Delete:
         warn(QStringLiteral("No se pudo eliminar el registro: %1.\nEl registro sigue en la tabla.")
-                 .arg(engineMessage));
+                 .arg(m_db.explain(error)));
         return;
     }
 }

@@ -4,10 +4,9 @@
 #include "mdiform.h"
 #include "recordnavigator.h"
 
+#include <QPointer>
+
 class QCloseEvent;
-class QLabel;
-class QLineEdit;
-class QPushButton;
 
 // The user registry: the employees of the table "Empleados", browsed, added and deleted
 // through the record navigator and the two boxes bound to the table's fields. The window's
@@ -21,18 +20,9 @@ public:
     explicit frmRegistros(QWidget *parent = nullptr);
     ~frmRegistros() override;
 
-    // Writes a pending edit or new record, as leaving it would. False when the engine
-    // refused it: the message has been shown and the typed values are still on screen.
-    // True when nothing was pending or the window is not loaded.
-    bool savePending();
-
-    QLabel *Label1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QLineEdit *txtidEmpleado = nullptr;
-    QLineEdit *txtnombreEmpleado = nullptr;
-    QPushButton *cmdagregar = nullptr;
-    QPushButton *cmdeliminar = nullptr;
-    RecordNavigator *datEmpleados = nullptr;
+    // For the end of the program, which asks nothing: writes a pending edit or new record,
+    // or keeps it beside the database when the database refuses it.
+    void keepPendingForExit();
 
 protected:
     void createControls(QWidget *surface) override;
@@ -40,15 +30,26 @@ protected:
     void Form_Load() override;
     void Form_Unload() override;
     void Form_Activate() override;
-    // A pending record that cannot be written keeps the window open, so that nothing typed
-    // is lost.
+    // A pending record that cannot be written: the user either goes on editing it or
+    // closes and finds it again at the next opening. Nothing typed is lost.
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    struct Ui;
+
     void cmdagregar_Click();
     void cmdeliminar_Click();
-    void datEmpleados_Failed(RecordNavigator::Failure what, const QString &engineMessage);
+    void datEmpleados_Failed(RecordNavigator::Failure what, const QSqlError &error);
+    void datEmpleados_Moved();
+    // Writes what is pending without telling the user of a refusal; the caller does.
+    bool quietlySave();
+    EmpleadosDb::Record shownRecord() const;
     void warn(const QString &text);
 
     EmpleadosDb m_db;
+    QPointer<Ui> m_ui;
+    // A record kept from an earlier session, put back on screen at the first activation.
+    std::optional<EmpleadosDb::Record> m_kept;
+    bool m_showingKept = false;
+    bool m_quiet = false;
 };

@@ -1,19 +1,32 @@
+#include "application.h"
+#include "commandline.h"
 #include "mdiprincipal.h"
 #include "repaintlimiter.h"
 
 #include <QApplication>
-#include <QScreen>
+
+#include <cstdio>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
+    Application::setUp(app);
+
+    const CommandLine commandLine =
+        CommandLine::parse(QApplication::arguments(), qEnvironmentVariable("BRAZO_SERIAL_PORT"));
+    switch (commandLine.action) {
+    case CommandLine::Action::Print:
+        std::fputs(commandLine.text.toUtf8().constData(), stdout);
+        return 0;
+    case CommandLine::Action::Fail:
+        std::fprintf(stderr, "brazo: %s\n", commandLine.text.toUtf8().constData());
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
 
     RepaintLimiter limiter;
-
-    MDIPrincipal frame;
-    // Where no window manager maximizes windows, the frame still covers the screen.
-    frame.setGeometry(frame.screen()->availableGeometry());
-    frame.showMaximized();
+    MDIPrincipal frame(commandLine.settings);
+    frame.showAtStart();
     return app.exec();
 }

@@ -8,7 +8,7 @@
 #include "frmregistros.h"
 #include "frmservidor.h"
 #include "messagebox.h"
-#include "vbunits.h"
+#include "designunits.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -24,17 +24,23 @@ const QString kLineBreak = QStringLiteral("\r\n");
 
 } // namespace
 
-MDIPrincipal::MDIPrincipal(QWidget *parent)
+MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
     : QMainWindow(parent)
+    , m_settings(settings)
     , m_area(new QMdiArea(this))
 {
     setObjectName(QStringLiteral("MDIPrincipal"));
     setWindowTitle(QStringLiteral("MDIForm1"));
-    m_area->setBackground(VbUnits::color(VbUnits::kMenu));
+    m_area->setBackground(DesignUnits::color(DesignUnits::kMenu));
     setCentralWidget(m_area);
     createMenus();
     // The client area when the frame is restored; it opens maximized.
-    resize(VbUnits::px(10815), VbUnits::px(8235) + menuBar()->sizeHint().height());
+    resize(DesignUnits::px(10815), DesignUnits::px(8235) + menuBar()->sizeHint().height());
+}
+
+void MDIPrincipal::showAtStart()
+{
+    showMaximized();
 }
 
 QMenu *MDIPrincipal::addMenu(QMenu *parent, const char *name, const QString &caption)
@@ -87,31 +93,30 @@ void MDIPrincipal::createMenus()
              &MDIPrincipal::mnuAyuda_Simulador_Click);
 }
 
-template <typename Form>
-void MDIPrincipal::openChild(Form *&reference)
+template <typename Form, typename... Arguments>
+void MDIPrincipal::openChild(Form *&reference, const Arguments &...arguments)
 {
     if (!reference)
-        reference = new Form(this);
+        reference = new Form(arguments..., this);
     reference->showIn(m_area);
 }
 
 void MDIPrincipal::mnuSalir_Click()
 {
-    // The program ends at once and no window's closing step runs. A record typed into
-    // the registry and not yet written would be lost with it, so that one is written
-    // first; if the database refuses it, the user has been told why and the program stays
-    // open so that the record can be corrected.
-    if (m_forms.frmRegistros && !m_forms.frmRegistros->savePending())
-        return;
+    // The program ends at once and no window's closing step runs. A record typed into the
+    // registry and not yet written is written first, or kept beside the database for the
+    // next opening when the database refuses it.
+    if (m_forms.frmRegistros)
+        m_forms.frmRegistros->keepPendingForExit();
     std::fflush(nullptr);
     std::_Exit(0);
 }
 
-void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor); }
-void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click() { openChild(m_forms.frmComSerial); }
+void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor, m_settings); }
+void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click() { openChild(m_forms.frmComSerial, m_settings); }
 void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros); }
-void MDIPrincipal::mnuControlar_Internet_Click() { openChild(m_forms.frmInternetServidor); }
-void MDIPrincipal::mnuControlar_MaquinaSerial_Click() { openChild(m_forms.frmBrazo); }
+void MDIPrincipal::mnuControlar_Internet_Click() { openChild(m_forms.frmInternetServidor, m_settings); }
+void MDIPrincipal::mnuControlar_MaquinaSerial_Click() { openChild(m_forms.frmBrazo, m_settings); }
 void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimulador); }
 
 void MDIPrincipal::mnuAyuda_Informacion_Plantel_Click()
@@ -129,17 +134,13 @@ void MDIPrincipal::mnuayuda_Informacion_Integrantes_Click()
     MessageBox::show(this, Deployment::teamMembers().join(kLineBreak), QStringLiteral("Integrantes"));
 }
 
-QStringList MDIPrincipal::objectiveLines()
-{
-    return {QStringLiteral("Simular por medio de una aplicacion por computadora el manejo"),
-            QStringLiteral("y la manipulacion de un brazo robotico cuyas applicaciones practicas se"),
-            QStringLiteral("reflejen directamente en las areas de la industria, tanto de fabricacion"),
-            QStringLiteral("Como de servicios")};
-}
-
 void MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click()
 {
-    MessageBox::show(this, objectiveLines().join(kLineBreak), QStringLiteral("Objetivo"));
+    const QStringList lines = {QStringLiteral("Simular por medio de una aplicacion por computadora el manejo"),
+                               QStringLiteral("y la manipulacion de un brazo robotico cuyas applicaciones practicas se"),
+                               QStringLiteral("reflejen directamente en las areas de la industria, tanto de fabricacion"),
+                               QStringLiteral("Como de servicios")};
+    MessageBox::show(this, lines.join(kLineBreak), QStringLiteral("Objetivo"));
 }
 
 void MDIPrincipal::closeEvent(QCloseEvent *event)

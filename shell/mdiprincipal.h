@@ -1,5 +1,7 @@
 #pragma once
 
+#include "settings.h"
+
 #include <QMainWindow>
 
 class QAction;
@@ -30,14 +32,16 @@ class MDIPrincipal : public QMainWindow
     Q_OBJECT
 
 public:
-    explicit MDIPrincipal(QWidget *parent = nullptr);
+    // The settings go to every child window the frame opens.
+    explicit MDIPrincipal(const Settings &settings, QWidget *parent = nullptr);
 
-    QMdiArea *mdiArea() const { return m_area; }
-    const ChildForms &forms() const { return m_forms; }
+    // Shows the frame maximized; restored, it has its designed client area.
+    void showAtStart();
 
-    // The lines of the Objetivo box.
-    static QStringList objectiveLines();
+protected:
+    void closeEvent(QCloseEvent *event) override;
 
+private:
     void mnuSalir_Click();
     void mnuVer_Comunicacion_Internet_Click();
     void mnuVer_Comunicacion_MaquinaSeral_Click();
@@ -50,17 +54,14 @@ public:
     void mnuAyuda_Informacion_Objetivo_Click();
     void mnuAyuda_Simulador_Click();
 
-protected:
-    void closeEvent(QCloseEvent *event) override;
-
-private:
     void createMenus();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
     template <typename Handler>
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler);
-    template <typename Form>
-    void openChild(Form *&reference);
+    template <typename Form, typename... Arguments>
+    void openChild(Form *&reference, const Arguments &...arguments);
 
+    const Settings m_settings;
     QMdiArea *m_area = nullptr;
     ChildForms m_forms;
 };

@@ -3,13 +3,11 @@
 #include "armviews.h"
 #include "controls.h"
 #include "conversions.h"
+#include "designunits.h"
 #include "picturearea.h"
-#include "vbunits.h"
 
 #include <QLabel>
 #include <QLineEdit>
-
-#include <limits>
 
 namespace {
 
@@ -20,21 +18,18 @@ constexpr quint32 kTitleBack = 0x00FFFFC0;
 constexpr quint32 kFirstReadoutTitleBack = 0x00FFFF80;
 constexpr quint32 kBoxBack = 0x00E0E0E0;
 
-QLabel *titleLabel(QWidget *surface, const char *name, const QString &caption, const QRect &rect,
-                   quint32 back)
+void titleLabel(QWidget *surface, const char *name, const QString &caption, const QRect &rect,
+                quint32 back)
 {
     QLabel *label = Controls::label(surface, name, caption, rect);
-    Controls::setBackColor(label, VbUnits::color(back));
+    Controls::setBackColor(label, DesignUnits::color(back));
     Controls::autoSize(label);
-    return label;
 }
 
 QLineEdit *greyBox(QWidget *surface, const char *name, const QString &text, const QRect &rect)
 {
     QLineEdit *box = Controls::textBox(surface, name, text, rect);
-    // A received message goes into the entry whole, however long it is.
-    box->setMaxLength(std::numeric_limits<int>::max());
-    Controls::setBackColor(box, VbUnits::color(kBoxBack));
+    Controls::setBackColor(box, DesignUnits::color(kBoxBack));
     return box;
 }
 
@@ -51,53 +46,37 @@ PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     : QObject(surface)
 {
-    vislat = titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
-    Label1 = titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
-    lblY = Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY);
-    lblY->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblXsup = Controls::label(surface, "lblXsup", QStringLiteral("x"), layout.lblXsup);
-    lblXsup->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    lblZ = Controls::label(surface, "lblZ", QStringLiteral("  z"), layout.lblZ);
-    lblX = Controls::label(surface, "lblX", QStringLiteral("  x"), layout.lblX);
+    setObjectName(QStringLiteral("arm"));
+    titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
+    titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
+    Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Controls::label(surface, "lblXsup", QStringLiteral("x"), layout.lblXsup)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Controls::label(surface, "lblZ", QStringLiteral("  z"), layout.lblZ);
+    Controls::label(surface, "lblX", QStringLiteral("  x"), layout.lblX);
 
-    // The views stand over the axis letters where they overlap, as windowed controls stand
-    // over labels; a redrawn view then repaints nothing beneath it.
-    picSuperior = view(surface, "picSuperior", layout.picSuperior);
-    picLateral = view(surface, "picLateral", layout.picLateral);
-    arm::setUpTopView(picSuperior);
-    arm::setUpSideView(picLateral);
+    // Created after the axis letters, the views stand over them where they overlap: a
+    // redrawn view then repaints nothing beneath it.
+    m_top = view(surface, "picSuperior", layout.picSuperior);
+    m_side = view(surface, "picLateral", layout.picLateral);
+    arm::setUpTopView(m_top);
+    arm::setUpSideView(m_side);
 
-    lblPosicionX = titleLabel(surface, "lblPosicionX", QStringLiteral("POSICION EN X"),
-                              layout.lblPosicionX, kFirstReadoutTitleBack);
-    lblPosicionY = titleLabel(surface, "lblPosicionY", QStringLiteral("POSICION EN Y"),
-                              layout.lblPosicionY, kTitleBack);
-    lblPosicionZ = titleLabel(surface, "lblPosicionZ", QStringLiteral("POSICION EN Z"),
-                              layout.lblPosicionZ, kTitleBack);
+    titleLabel(surface, "lblPosicionX", QStringLiteral("POSICION EN X"), layout.lblPosicionX,
+               kFirstReadoutTitleBack);
+    titleLabel(surface, "lblPosicionY", QStringLiteral("POSICION EN Y"), layout.lblPosicionY, kTitleBack);
+    titleLabel(surface, "lblPosicionZ", QStringLiteral("POSICION EN Z"), layout.lblPosicionZ, kTitleBack);
 
-    txtPosicionX = greyBox(surface, "txtPosicionX", QString(), layout.txtPosicionX);
-    txtPosicionY = greyBox(surface, "txtPosicionY", QString(), layout.txtPosicionY);
-    txtPosicionZ = greyBox(surface, "txtPosicionZ", QString(), layout.txtPosicionZ);
-    txtQ1 = greyBox(surface, "txtQ1", kDefaultText[0], layout.txtQ1);
-    txtQ2 = greyBox(surface, "txtQ2", kDefaultText[1], layout.txtQ2);
-    txtQ3 = greyBox(surface, "txtQ3", kDefaultText[2], layout.txtQ3);
-    txtQ4 = greyBox(surface, "txtQ4", kDefaultText[3], layout.txtQ4);
-
-    // textChanged fires for typing and for a write of a different text, synchronously,
-    // and not for a write of the text already there.
-    connect(txtQ1, &QLineEdit::textChanged, this, &ArmPanel::txtQ1_Change);
-    connect(txtQ2, &QLineEdit::textChanged, this, &ArmPanel::txtQ2_Change);
-    connect(txtQ3, &QLineEdit::textChanged, this, &ArmPanel::txtQ3_Change);
-    connect(txtQ4, &QLineEdit::textChanged, this, &ArmPanel::txtQ4_Change);
-}
-
-QLineEdit *ArmPanel::entry(int joint) const
-{
-    switch (joint) {
-    case 1: return txtQ1;
-    case 2: return txtQ2;
-    case 3: return txtQ3;
-    case 4: return txtQ4;
-    default: return nullptr;
+    m_readouts[0] = greyBox(surface, "txtPosicionX", QString(), layout.txtPosicionX);
+    m_readouts[1] = greyBox(surface, "txtPosicionY", QString(), layout.txtPosicionY);
+    m_readouts[2] = greyBox(surface, "txtPosicionZ", QString(), layout.txtPosicionZ);
+    const QRect entryRects[4] = {layout.txtQ1, layout.txtQ2, layout.txtQ3, layout.txtQ4};
+    for (int joint = 1; joint <= 4; ++joint) {
+        const QByteArray name = "txtQ" + QByteArray::number(joint);
+        QLineEdit *entry = greyBox(surface, name.constData(), kDefaultText[joint - 1], entryRects[joint - 1]);
+        m_entries[joint - 1] = entry;
+        // textChanged fires for typing and for a write of a different text, synchronously,
+        // and not for a write of the text already there.
+        connect(entry, &QLineEdit::textChanged, this, [this, joint] { txtQ_Change(joint); });
     }
 }
 
@@ -105,32 +84,35 @@ void ArmPanel::Form_Load()
 {
     m_model.links = arm::armLinks();
     for (int joint = 1; joint <= 4; ++joint)
-        entry(joint)->setText(kDefaultText[joint - 1]);
+        m_entries[joint - 1]->setText(kDefaultText[joint - 1]);
     std::array<int, 4> degrees{};
     for (int joint = 1; joint <= 4; ++joint)
-        degrees[joint - 1] = Conversions::toInt32(entry(joint)->text()).value_or(0);
+        degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text()).value_or(0);
     m_model.load(degrees);
 }
 
-void ArmPanel::JointMessage(const QString &received)
+JointMessageOutcome ArmPanel::JointMessage(const QString &received)
 {
-    if (received.isEmpty())
-        return;
-    const QChar selector = received.front();
-    if (selector < QLatin1Char('A') || selector > QLatin1Char('D'))
-        return;
-    const int joint = selector.unicode() - 'A' + 1;
-    entry(joint)->setText(received.size() == 1 ? kDefaultText[joint - 1] : received.mid(1));
+    JointMessageOutcome outcome;
+    if (received.isEmpty() || received.front() < QLatin1Char('A') || received.front() > QLatin1Char('D'))
+        return outcome;
+    outcome.joint = received.front().unicode() - 'A' + 1;
+    QLineEdit *entry = m_entries[outcome.joint - 1];
+    const QString text = received.size() == 1 ? kDefaultText[outcome.joint - 1] : received.mid(1);
+    if (entry->text() == text) {
+        outcome.kind = JointMessageOutcome::Kind::SameText;
+        return outcome;
+    }
+    entry->setText(text);
+    const std::optional<qint32> degrees = Conversions::toInt32(text);
+    outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
+    outcome.degrees = degrees.value_or(0);
+    return outcome;
 }
 
-void ArmPanel::txtQ1_Change() { jointChanged(1); }
-void ArmPanel::txtQ2_Change() { jointChanged(2); }
-void ArmPanel::txtQ3_Change() { jointChanged(3); }
-void ArmPanel::txtQ4_Change() { jointChanged(4); }
-
-void ArmPanel::jointChanged(int joint)
+void ArmPanel::txtQ_Change(int joint)
 {
-    const std::optional<qint32> degrees = Conversions::toInt32(entry(joint)->text());
+    const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text());
     if (!degrees)
         return;
     m_model.SetJointAngle(joint, *degrees);
@@ -141,15 +123,15 @@ void ArmPanel::UpdateArm()
 {
     m_model.chainProduct();
 
-    picLateral->clear();
-    picSuperior->clear();
+    m_side->clear();
+    m_top->clear();
 
     const arm::Point3 tool = m_model.tool();
-    txtPosicionX->setText(Conversions::toFixed(tool.x));
-    txtPosicionY->setText(Conversions::toFixed(tool.y));
-    txtPosicionZ->setText(Conversions::toFixed(tool.z));
+    m_readouts[0]->setText(Conversions::toFixed(tool.x));
+    m_readouts[1]->setText(Conversions::toFixed(tool.y));
+    m_readouts[2]->setText(Conversions::toFixed(tool.z));
 
-    arm::drawSideView(picLateral, m_model);
-    arm::drawTopView(picSuperior, m_model);
+    arm::drawSideView(m_side, m_model);
+    arm::drawTopView(m_top, m_model);
     emit armUpdated();
 }

@@ -6,11 +6,10 @@
 #include <QRect>
 
 class PictureArea;
-class QLabel;
 class QLineEdit;
 class QWidget;
 
-// Where one window puts the controls of its arm, as pixel rectangles (VbUnits::rect).
+// Where one window puts the controls of its arm, as pixel rectangles (DesignUnits::rect).
 struct ArmPanelLayout
 {
     QRect vislat, Label1, picSuperior, picLateral;
@@ -20,10 +19,24 @@ struct ArmPanelLayout
     QRect txtQ1, txtQ2, txtQ3, txtQ4;
 };
 
+// What one received text did to the arm.
+struct JointMessageOutcome
+{
+    enum class Kind {
+        Moved,            // the joint took the angle
+        UnknownSelector,  // empty, or not starting with "A".."D"
+        NotANumber,       // the entry took the text, which does not convert: the arm stays
+        SameText,         // the entry already held that text
+    };
+    Kind kind = Kind::UnknownSelector;
+    int joint = 0;        // 1..4 once a selector was recognised
+    qint32 degrees = 0;   // the angle taken, for Moved
+};
+
 // The arm of a simulator window: the four joint entries, the three position readouts,
 // the two views with their titles and axis letters, the model behind them, the
 // UpdateArm step and the handling of one received joint message. Both simulator windows
-// host one, whatever feeds it.
+// host one, whatever feeds it. Its controls carry their designed names.
 class ArmPanel : public QObject
 {
     Q_OBJECT
@@ -39,45 +52,25 @@ public:
     // One receive: the first character selects the joint ("A".."D", exactly), the rest
     // goes unchanged into its entry; a bare selector writes the joint's default.
     // Anything else changes nothing.
-    void JointMessage(const QString &received);
+    JointMessageOutcome JointMessage(const QString &received);
 
     // Chain product, clear both views, readouts X, Y, Z, draw side and top view.
     void UpdateArm();
 
     const arm::ArmModel &model() const { return m_model; }
-    QLineEdit *entry(int joint) const;
-
-    QLabel *vislat = nullptr;
-    QLabel *Label1 = nullptr;
-    PictureArea *picSuperior = nullptr;
-    PictureArea *picLateral = nullptr;
-    QLabel *lblY = nullptr;
-    QLabel *lblXsup = nullptr;
-    QLabel *lblZ = nullptr;
-    QLabel *lblX = nullptr;
-    QLabel *lblPosicionX = nullptr;
-    QLabel *lblPosicionY = nullptr;
-    QLabel *lblPosicionZ = nullptr;
-    QLineEdit *txtPosicionX = nullptr;
-    QLineEdit *txtPosicionY = nullptr;
-    QLineEdit *txtPosicionZ = nullptr;
-    QLineEdit *txtQ1 = nullptr;
-    QLineEdit *txtQ2 = nullptr;
-    QLineEdit *txtQ3 = nullptr;
-    QLineEdit *txtQ4 = nullptr;
 
 signals:
     // After every UpdateArm, once the views are drawn.
     void armUpdated();
 
 private:
-    void txtQ1_Change();
-    void txtQ2_Change();
-    void txtQ3_Change();
-    void txtQ4_Change();
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
     // joint's transform, the readouts and the views stay as they were.
-    void jointChanged(int joint);
+    void txtQ_Change(int joint);
 
     arm::ArmModel m_model;
+    QLineEdit *m_entries[4] = {};
+    QLineEdit *m_readouts[3] = {};
+    PictureArea *m_side = nullptr;
+    PictureArea *m_top = nullptr;
 };

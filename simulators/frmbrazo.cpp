@@ -1,11 +1,9 @@
 #include "frmbrazo.h"
 
+#include "armpanel.h"
 #include "controls.h"
-#include "picturearea.h"
-#include "vbunits.h"
-
-#include <QLineEdit>
-#include <QList>
+#include "designunits.h"
+#include "seriallink.h"
 
 namespace {
 
@@ -14,12 +12,20 @@ constexpr quint32 kBlue = 0x00FF0000;
 
 } // namespace
 
-frmBrazo::frmBrazo(QWidget *parent)
+struct frmBrazo::Ui : FormControls
+{
+    using FormControls::FormControls;
+    ArmPanel *arm = nullptr;
+    SerialLink *Comm1 = nullptr;
+};
+
+frmBrazo::frmBrazo(const Settings &settings, QWidget *parent)
     : MdiForm(parent)
+    , m_settings(settings)
 {
     setObjectName(QStringLiteral("frmBrazo"));
     setWindowTitle(kCaption);
-    Controls::setBackColor(this, VbUnits::color(kBlue));
+    Controls::setBackColor(this, DesignUnits::color(kBlue));
 }
 
 frmBrazo::~frmBrazo() = default;
@@ -31,8 +37,9 @@ QSize frmBrazo::designClientSize() const
 
 void frmBrazo::createControls(QWidget *surface)
 {
-    using VbUnits::rect;
+    using DesignUnits::rect;
 
+    m_ui = new Ui(surface);
     ArmPanelLayout layout;
     layout.vislat = rect(6480, 480, 870, 195);
     layout.Label1 = rect(600, 480, 975, 195);
@@ -52,49 +59,39 @@ void frmBrazo::createControls(QWidget *surface)
     layout.txtQ2 = rect(3675, 6360, 1215, 495);
     layout.txtQ3 = rect(5925, 6360, 1215, 495);
     layout.txtQ4 = rect(8160, 6360, 1215, 495);
-    m_arm = new ArmPanel(surface, layout);
-
-    // The two views take the keyboard focus like the entries, first in the tab order.
-    m_arm->picLateral->setFocusPolicy(Qt::StrongFocus);
-    m_arm->picSuperior->setFocusPolicy(Qt::StrongFocus);
-    Controls::setTabOrder({m_arm->picLateral, m_arm->picSuperior,
-                          m_arm->txtPosicionX, m_arm->txtPosicionY,
-                          m_arm->txtPosicionZ, m_arm->txtQ1, m_arm->txtQ2,
-                          m_arm->txtQ3, m_arm->txtQ4});
+    m_ui->arm = new ArmPanel(surface, layout);
+    Controls::setTabOrder(surface, {"picLateral", "picSuperior", "txtPosicionX", "txtPosicionY",
+                                    "txtPosicionZ", "txtQ1", "txtQ2", "txtQ3", "txtQ4"});
 
     // A control of the window: it goes with the surface when the window closes, and the
     // port with it.
-    Comm1 = new SerialLink(surface);
-    Comm1->setObjectName(QStringLiteral("Comm1"));
-    connect(Comm1, &SerialLink::commEvent, this, &frmBrazo::Comm1_OnComm);
-    connect(Comm1, &SerialLink::communicationError, this, &frmBrazo::Comm1_Error);
+    m_ui->Comm1 = new SerialLink(surface);
+    m_ui->Comm1->setObjectName(QStringLiteral("Comm1"));
+    connect(m_ui->Comm1, &SerialLink::commEvent, this, &frmBrazo::Comm1_OnComm);
+    connect(m_ui->Comm1, &SerialLink::communicationError, this, &frmBrazo::Comm1_Error);
 }
 
 void frmBrazo::Form_Load()
 {
-    m_arm->Form_Load();
-    // Port 1, 1024-byte buffer, reads take everything, 19200,n,8,1, an event per byte
-    // received and per send, no handshaking, DTR off, NULs kept: the defaults.
-    const SerialSettings settings;
-    if (!Comm1->open(settings)) {
+    m_ui->arm->Form_Load();
+    // A 1024-byte buffer, reads that take everything, 19200,n,8,1, no handshaking, DTR
+    // off, NULs kept: the defaults.
+    SerialSettings serial;
+    serial.device = m_settings.serialDevice;
+    if (!m_ui->Comm1->open(serial)) {
         showMessageLater(QStringLiteral("No se pudo abrir el puerto serie %1: %2.\r\n"
-                                        "El brazo se puede mover escribiendo los ángulos; cierre la "
+                                        "El brazo se puede mover escribiendo los ángulos. Cierre la "
                                         "otra ventana o programa que use el puerto, o indique otro "
-                                        "dispositivo con BRAZO_SERIAL_PORT.")
-                             .arg(Comm1->deviceName(), Comm1->errorString()),
+                                        "dispositivo con --puerto-serie.")
+                             .arg(serial.device, m_ui->Comm1->errorString()),
                          kCaption);
     }
-}
-
-bool frmBrazo::isPortOpen() const
-{
-    return Comm1 && Comm1->isOpen();
 }
 
 void frmBrazo::Comm1_OnComm()
 {
     // Whatever the event, everything waiting is one message; an empty read changes nothing.
-    m_arm->JointMessage(Comm1->input());
+    m_ui->arm->JointMessage(m_ui->Comm1->input());
 }
 
 void frmBrazo::Comm1_Error(const QString &device, const QString &reason)

@@ -3,11 +3,9 @@
 #include "armpanel.h"
 #include "controls.h"
 #include "conversions.h"
-#include "picturearea.h"
-#include "socketlink.h"
-#include "vbunits.h"
+#include "designunits.h"
+#include "oneclientserver.h"
 
-#include <QCoreApplication>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
@@ -16,33 +14,24 @@ namespace {
 
 constexpr quint32 kBlue = 0x00FF0000;
 
-QString listenFailureText(const SocketLink &socket)
-{
-    QString text = QStringLiteral("No se puede escuchar en el puerto %1: %2.\n")
-                       .arg(frmInternetServidor::kPort)
-                       .arg(socket.errorString());
-    if (socket.errorCode() == QAbstractSocket::SocketAccessError) {
-        text += QStringLiteral("Los puertos por debajo de 1024 necesitan privilegios. Para permitirlo:\n"
-                               "sudo setcap cap_net_bind_service=+ep %1\n"
-                               "o bien: sudo sysctl net.ipv4.ip_unprivileged_port_start=%2\n")
-                    .arg(QCoreApplication::applicationFilePath())
-                    .arg(frmInternetServidor::kPort);
-    } else if (socket.errorCode() == QAbstractSocket::AddressInUseError) {
-        text += QStringLiteral("Otra ventana (Maquina Internet) u otro programa ocupa el puerto: "
-                               "ciérrelo y vuelva a abrir esta ventana.\n");
-    }
-    text += QStringLiteral("Ningún cliente podrá conectarse; los ángulos escritos siguen moviendo el brazo.");
-    return text;
-}
-
 } // namespace
 
-frmInternetServidor::frmInternetServidor(QWidget *parent)
+struct frmInternetServidor::Ui : FormControls
+{
+    using FormControls::FormControls;
+    QLineEdit *txtIPservidor = nullptr;
+    QLineEdit *txtPuerto = nullptr;
+    ArmPanel *arm = nullptr;
+    OneClientServer *Winsock1 = nullptr;
+};
+
+frmInternetServidor::frmInternetServidor(const Settings &settings, QWidget *parent)
     : MdiForm(parent)
+    , m_settings(settings)
 {
     setObjectName(QStringLiteral("frmInternetServidor"));
     setWindowTitle(QStringLiteral("Form1"));
-    Controls::setBackColor(this, VbUnits::color(kBlue));
+    Controls::setBackColor(this, DesignUnits::color(kBlue));
 }
 
 frmInternetServidor::~frmInternetServidor() = default;
@@ -54,20 +43,20 @@ QSize frmInternetServidor::designClientSize() const
 
 void frmInternetServidor::createControls(QWidget *surface)
 {
-    using VbUnits::rect;
+    using DesignUnits::rect;
 
-    Label3 = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(0, 120, 1695, 375));
-    QFont heading(QStringLiteral("MS Sans Serif"));
-    heading.setPointSizeF(13.5);
-    heading.setBold(true);
-    Label3->setFont(heading);
-    Controls::setForeColor(Label3, VbUnits::color(VbUnits::kActiveTitleBar));
+    m_ui = new Ui(surface);
+    QLabel *heading = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(0, 120, 1695, 375));
+    QFont font = heading->font();
+    font.setPointSizeF(13.5);
+    font.setBold(true);
+    heading->setFont(font);
+    Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
 
-    lblServidor = Controls::label(surface, "lblServidor", QStringLiteral("IP Servidor"),
-                                  rect(3120, 360, 855, 255));
-    txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(4320, 360, 2055, 285));
-    lblPuerto = Controls::label(surface, "lblPuerto", QStringLiteral("Puerto"), rect(3120, 960, 975, 255));
-    txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(4320, 960, 975, 285));
+    Controls::label(surface, "lblServidor", QStringLiteral("IP Servidor"), rect(3120, 360, 855, 255));
+    m_ui->txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(4320, 360, 2055, 285));
+    Controls::label(surface, "lblPuerto", QStringLiteral("Puerto"), rect(3120, 960, 975, 255));
+    m_ui->txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(4320, 960, 975, 285));
 
     ArmPanelLayout layout;
     layout.Label1 = rect(240, 1440, 975, 195);
@@ -88,73 +77,38 @@ void frmInternetServidor::createControls(QWidget *surface)
     layout.txtQ2 = rect(3435, 7200, 1215, 495);
     layout.txtQ3 = rect(5685, 7200, 1215, 495);
     layout.txtQ4 = rect(7920, 7200, 1215, 495);
-    m_arm = new ArmPanel(surface, layout);
+    m_ui->arm = new ArmPanel(surface, layout);
+    Controls::setTabOrder(surface, {"txtPuerto", "txtIPservidor", "txtPosicionY", "txtPosicionX",
+                                    "picSuperior", "txtPosicionZ", "picLateral", "txtQ4", "txtQ3",
+                                    "txtQ2", "txtQ1"});
 
-    Winsock1 = new SocketLink(surface);
-    Winsock1->setObjectName(QStringLiteral("Winsock1"));
-    connect(Winsock1, &SocketLink::ConnectionRequest, this, &frmInternetServidor::Winsock1_ConnectionRequest);
-    connect(Winsock1, &SocketLink::DataArrival, this, &frmInternetServidor::Winsock1_DataArrival);
-    connect(Winsock1, &SocketLink::peerClosed, this, &frmInternetServidor::Winsock1_Close);
-    connect(Winsock1, &SocketLink::error, this, &frmInternetServidor::Winsock1_Error);
-
-    Controls::setTabOrder({txtPuerto, txtIPservidor, m_arm->txtPosicionY,
-                          m_arm->txtPosicionX, m_arm->picSuperior, m_arm->txtPosicionZ,
-                          m_arm->picLateral, m_arm->txtQ4, m_arm->txtQ3,
-                          m_arm->txtQ2, m_arm->txtQ1});
+    m_ui->Winsock1 = new OneClientServer(surface);
+    m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    connect(m_ui->Winsock1, &OneClientServer::dataArrived, this, &frmInternetServidor::Winsock1_DataArrival);
+    connect(m_ui->Winsock1, &OneClientServer::listenFailed, this, &frmInternetServidor::Winsock1_ListenFailed);
 }
 
 void frmInternetServidor::Form_Load()
 {
-    m_arm->Form_Load();
-    txtIPservidor->setText(Winsock1->LocalIP());
-    Winsock1->setLocalPort(kPort);
-    txtPuerto->setText(Conversions::fromInt(Winsock1->LocalPort()));
-    listenOrReport();
+    m_ui->arm->Form_Load();
+    m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
+    m_ui->Winsock1->listen(m_settings.tcpPort);
+    m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
 }
 
 void frmInternetServidor::Form_Unload()
 {
-    Winsock1->Close();
-    // The controls go with the surface right after this.
-    Label3 = nullptr;
-    lblServidor = nullptr;
-    txtIPservidor = nullptr;
-    lblPuerto = nullptr;
-    txtPuerto = nullptr;
-    Winsock1 = nullptr;
-    m_arm = nullptr;
+    m_ui->Winsock1->close();
 }
 
-void frmInternetServidor::Winsock1_ConnectionRequest(qint32 requestID)
+void frmInternetServidor::Winsock1_DataArrival(const QString &received)
 {
-    if (Winsock1->State() != SocketLink::Closed)
-        Winsock1->Close();
-    Winsock1->Accept(requestID);
+    m_ui->arm->JointMessage(received);
 }
 
-void frmInternetServidor::Winsock1_DataArrival(qint32 bytesTotal)
+void frmInternetServidor::Winsock1_ListenFailed(const QString &message)
 {
-    Q_UNUSED(bytesTotal);
-    m_arm->JointMessage(Winsock1->GetData());
-}
-
-void frmInternetServidor::Winsock1_Close()
-{
-    Winsock1->Close();
-    listenOrReport();
-}
-
-void frmInternetServidor::Winsock1_Error(const QString &reason)
-{
-    Q_UNUSED(reason);
-    // A broken connection is treated like the client's own close: the next client may come.
-    Winsock1->Close();
-    listenOrReport();
-}
-
-void frmInternetServidor::listenOrReport()
-{
-    if (Winsock1->Listen())
-        return;
-    showMessageLater(listenFailureText(*Winsock1), QStringLiteral("Controlar desde Internet"));
+    showMessageLater(message + QStringLiteral("\nNingún cliente podrá conectarse; los ángulos escritos "
+                                              "siguen moviendo el brazo."),
+                     QStringLiteral("Controlar desde Internet"));
 }

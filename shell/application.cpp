@@ -1,0 +1,32 @@
+#include "application.h"
+
+#include <QApplication>
+#include <QFont>
+#include <QLibraryInfo>
+#include <QTranslator>
+
+namespace Application {
+
+void setUp(QApplication &app)
+{
+    QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
+    QApplication::setApplicationVersion(QStringLiteral(BRAZO_VERSION));
+
+    // Qt's own texts (standard buttons, the reasons of a port or a socket, the command
+    // line's help) read in Spanish like the rest of the program, whatever the system's
+    // language.
+    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
+    for (const char *catalogue : {"qtbase_es", "qtserialport_es"}) {
+        auto *translator = new QTranslator(&app);
+        if (translator->load(QLatin1String(catalogue), folder))
+            QCoreApplication::installTranslator(translator);
+        else
+            delete translator;
+    }
+
+    // The captions were measured for an 8-point sans of Arial's widths; Liberation Sans has
+    // them, where the desktop's default sans is wider and would cut the captions short.
+    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+}
+
+} // namespace Application

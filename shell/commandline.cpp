@@ -1,0 +1,67 @@
+#include "commandline.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QCoreApplication>
+
+CommandLine CommandLine::parse(const QStringList &arguments, const QString &serialDeviceFromEnvironment)
+{
+    QCommandLineParser parser;
+    parser.setApplicationDescription(
+        QStringLiteral("Simulador de un brazo robótico de cuatro articulaciones. Los ángulos se escriben, "
+                       "llegan por el puerto serie o de un programa por TCP."));
+    const QCommandLineOption serial(QStringLiteral("puerto-serie"),
+                                    QStringLiteral("Dispositivo que hace de puerto serie 1 (por omisión %1, "
+                                                   "o el que indique BRAZO_SERIAL_PORT).")
+                                        .arg(Settings::defaultSerialDevice()),
+                                    QStringLiteral("DISPOSITIVO"));
+    const QCommandLineOption tcp(QStringLiteral("puerto-tcp"),
+                                 QStringLiteral("Puerto TCP en el que escuchan las ventanas de red, de 1 a "
+                                                "65535 (por omisión %1).")
+                                     .arg(Settings::kDefaultTcpPort),
+                                 QStringLiteral("N"));
+    const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
+                                  QStringLiteral("Muestra esta ayuda y termina."));
+    const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
+                                     QStringLiteral("Muestra la versión del programa y termina."));
+    parser.addOptions({serial, tcp, help, version});
+
+    CommandLine result;
+    auto fail = [&result](const QString &why) {
+        result.action = Action::Fail;
+        result.text = why + QStringLiteral("\nConsulte las opciones con --help.");
+        return result;
+    };
+    if (!parser.parse(arguments))
+        return fail(parser.errorText());
+    if (!parser.positionalArguments().isEmpty())
+        return fail(QStringLiteral("Argumento no esperado: %1.").arg(parser.positionalArguments().constFirst()));
+    if (parser.isSet(help)) {
+        result.action = Action::Print;
+        result.text = parser.helpText();
+        return result;
+    }
+    if (parser.isSet(version)) {
+        result.action = Action::Print;
+        result.text = QStringLiteral("brazo ")
+                      + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        return result;
+    }
+
+    if (parser.isSet(serial))
+        result.settings.serialDevice = parser.value(serial);
+    else if (!serialDeviceFromEnvironment.isEmpty())
+        result.settings.serialDevice = serialDeviceFromEnvironment;
+    if (result.settings.serialDevice.trimmed().isEmpty())
+        return fail(QStringLiteral("Falta el dispositivo del puerto serie en --puerto-serie."));
+
+    if (parser.isSet(tcp)) {
+        bool ok = false;
+        const uint port = parser.value(tcp).trimmed().toUInt(&ok);
+        if (!ok || port < 1 || port > 65535)
+            return fail(QStringLiteral("Puerto TCP no válido: «%1». Debe ser un número de 1 a 65535.")
+                            .arg(parser.value(tcp)));
+        result.settings.tcpPort = quint16(port);
+    }
+    return result;
+}

@@ -1,0 +1,257 @@
+#include "oneclientserver.h"
+
+#include "winansi.h"
+
+#include <QCoreApplication>
+#include <QHostAddress>
+#include <QNetworkInterface>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTimer>
+
+#include <utility>
+
+#ifdef Q_OS_LINUX
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/socket.h>
+#endif
+
+namespace {
+
+// How long a closed connection may take to hand its last queued bytes to a peer that does
+// not read before it is cut.
+constexpr int kLingerMs = 5000;
+
+QString dotted(const QHostAddress &address)
+{
+    bool isV4 = false;
+    const quint32 v4 = address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : address.toString();
+}
+
+QString listenFailure(quint16 port, QAbstractSocket::SocketError error, const QString &systemReason)
+{
+    const QString failed = QStringLiteral("No se puede escuchar en el puerto TCP %1: ").arg(port);
+    switch (error) {
+    case QAbstractSocket::AddressInUseError:
+        return failed + QStringLiteral("lo está usando otra ventana u otro programa. Ciérrelo y vuelva "
+                                       "a abrir esta ventana, o elija otro puerto con --puerto-tcp.");
+    case QAbstractSocket::SocketAccessError:
+        return failed + QStringLiteral("los puertos por debajo de 1024 necesitan privilegios. "
+                                       "Permítalo con «sudo setcap cap_net_bind_service=+ep %1» o con "
+                                       "«sudo sysctl net.ipv4.ip_unprivileged_port_start=%2», o elija "
+                                       "otro puerto con --puerto-tcp.")
+                            .arg(QCoreApplication::applicationFilePath())
+                            .arg(port);
+    default:
+        return failed + systemReason + QLatin1Char('.');
+    }
+}
+
+} // namespace
+
+OneClientServer::OneClientServer(QObject *parent)
+    : QObject(parent)
+    , m_server(new QTcpServer(this))
+{
+    connect(m_server, &QTcpServer::newConnection, this, &OneClientServer::takeConnections);
+    connect(m_server, &QTcpServer::acceptError, this, &OneClientServer::acceptFailed);
+}
+
+OneClientServer::~OneClientServer()
+{
+    // We may be inside one of the server's or the socket's own signals: they must outlive
+    // this call, so they are detached here and deleted from the event loop.
+    disconnect(m_server, nullptr, this, nullptr);
+    m_server->close();
+    m_server->setParent(nullptr);
+    m_server->deleteLater();
+    if (m_socket)
+        release(m_socket, true);
+}
+
+QString OneClientServer::LocalIP()
+{
+    const QList<QNetworkInterface> interfaces = QNetworkInterface::allInterfaces();
+    for (const QNetworkInterface &interface : interfaces) {
+        const auto flags = interface.flags();
+        if (!flags.testFlag(QNetworkInterface::IsUp) || flags.testFlag(QNetworkInterface::IsLoopBack))
+            continue;
+        const QList<QNetworkAddressEntry> entries = interface.addressEntries();
+        for (const QNetworkAddressEntry &entry : entries) {
+            const QHostAddress ip = entry.ip();
+            if (ip.protocol() == QAbstractSocket::IPv4Protocol && !ip.isLoopback())
+                return ip.toString();
+        }
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+bool OneClientServer::listen(quint16 port)
+{
+    close();
+    m_port = port;
+    // Any is IPv6 and IPv4 on one socket (or IPv4 alone on a machine without IPv6).
+    if (!m_server->listen(QHostAddress::Any, port)) {
+        m_errorString = listenFailure(port, m_server->serverError(), m_server->errorString());
+        emit listenFailed(m_errorString);
+        return false;
+    }
+    // A port the system chose is kept: the next client after this one comes to it too.
+    m_port = m_server->serverPort();
+    emit listening();
+    return true;
+}
+
+void OneClientServer::close()
+{
+    m_server->close();
+    if (QTcpSocket *socket = std::exchange(m_socket, nullptr))
+        release(socket, true);
+}
+
+quint16 OneClientServer::port() const
+{
+    return m_server->isListening() ? m_server->serverPort() : m_port;
+}
+
+bool OneClientServer::isListening() const
+{
+    return m_server->isListening();
+}
+
+bool OneClientServer::send(const QString &text)
+{
+    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
+        m_errorString = QStringLiteral("no hay ningún cliente conectado");
+        return false;
+    }
+    const QByteArray bytes = WinAnsi::encode(text);
+    if (m_socket->write(bytes) != bytes.size()) {
+        m_errorString = m_socket->errorString();
+        return false;
+    }
+    return true;
+}
+
+void OneClientServer::setKeepAlive(int idleSeconds, int intervalSeconds, int count)
+{
+    m_keepAliveIdle = idleSeconds;
+    m_keepAliveInterval = intervalSeconds;
+    m_keepAliveCount = count;
+}
+
+void OneClientServer::takeConnections()
+{
+    while (QTcpSocket *socket = m_server->nextPendingConnection()) {
+        if (m_socket) {
+            release(socket, false);
+            continue;
+        }
+        // One client at a time: with the listener closed the system refuses the next one.
+        m_server->close();
+        attach(socket);
+        emit clientAccepted(m_clientAddress);
+        return;
+    }
+}
+
+void OneClientServer::attach(QTcpSocket *socket)
+{
+    socket->setParent(this);
+    m_socket = socket;
+    m_clientAddress = dotted(socket->peerAddress());
+    socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
+#ifdef Q_OS_LINUX
+    const int fd = int(socket->socketDescriptor());
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &m_keepAliveIdle, sizeof m_keepAliveIdle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &m_keepAliveInterval, sizeof m_keepAliveInterval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &m_keepAliveCount, sizeof m_keepAliveCount);
+    // Keep-alive only probes an idle line; data sent to a vanished client is given up on
+    // after the same time instead of being retried for many minutes.
+    const unsigned int userTimeoutMs =
+        unsigned(m_keepAliveIdle + m_keepAliveInterval * m_keepAliveCount) * 1000u;
+    ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
+#endif
+    connect(socket, &QTcpSocket::readyRead, this, &OneClientServer::socketReadyRead);
+    connect(socket, &QTcpSocket::disconnected, this, &OneClientServer::socketDisconnected);
+    connect(socket, &QTcpSocket::errorOccurred, this, &OneClientServer::socketError);
+}
+
+void OneClientServer::socketReadyRead()
+{
+    if (m_socket && m_socket->bytesAvailable() > 0)
+        emit dataArrived(WinAnsi::decode(m_socket->readAll()));
+}
+
+void OneClientServer::socketDisconnected()
+{
+    if (!m_socket)
+        return;
+    const QPointer<OneClientServer> self(this);
+    QTcpSocket *socket = m_socket;
+    // Whatever came with the close is delivered first, as the client sent it before leaving.
+    if (socket->bytesAvailable() > 0) {
+        emit dataArrived(WinAnsi::decode(socket->readAll()));
+        if (!self || m_socket != socket)
+            return;
+    }
+    emit clientClosed();
+    if (self && m_socket == socket)
+        dropClientAndListen(true);
+}
+
+void OneClientServer::socketError()
+{
+    if (!m_socket)
+        return;
+    // The client's own close (orderly or a reset) arrives as this error first and then as
+    // disconnected(): it is told once, as clientClosed.
+    if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
+        return;
+    const QPointer<OneClientServer> self(this);
+    QTcpSocket *socket = m_socket;
+    emit clientLost(QStringLiteral("se perdió la conexión con el cliente (%1)").arg(socket->errorString()));
+    if (self && m_socket == socket)
+        dropClientAndListen(false);
+}
+
+void OneClientServer::acceptFailed()
+{
+    // The listener stops taking clients after such a failure (out of descriptors, say);
+    // listening anew gives the next client its chance.
+    const QPointer<OneClientServer> self(this);
+    emit clientLost(QStringLiteral("no se pudo aceptar al cliente (%1)").arg(m_server->errorString()));
+    if (self && !m_socket)
+        dropClientAndListen(false);
+}
+
+void OneClientServer::dropClientAndListen(bool graceful)
+{
+    if (QTcpSocket *socket = std::exchange(m_socket, nullptr))
+        release(socket, graceful);
+    listen(m_port);
+}
+
+void OneClientServer::release(QTcpSocket *socket, bool graceful)
+{
+    disconnect(socket, nullptr, this, nullptr);
+    socket->setParent(nullptr);
+    if (!graceful) {
+        socket->abort();
+        socket->deleteLater();
+        return;
+    }
+    connect(socket, &QAbstractSocket::disconnected, socket, &QObject::deleteLater);
+    socket->disconnectFromHost();
+    if (socket->state() == QAbstractSocket::UnconnectedState) {
+        socket->deleteLater();
+        return;
+    }
+    QTimer::singleShot(kLingerMs, socket, [socket] {
+        socket->abort();
+        socket->deleteLater();
+    });
+}

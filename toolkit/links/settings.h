@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+
+// What the user may choose for the program's links. main() builds it from the command line
+// and the environment; the main window hands it to every child window, and nothing below
+// reads the environment itself.
+struct Settings
+{
+    static constexpr quint16 kDefaultTcpPort = 1007;
+
+    // COM1 on Windows, /dev/ttyS0 elsewhere: the machine's first serial port.
+    static QString defaultSerialDevice();
+
+    // The device that plays serial port 1, for both serial windows.
+    QString serialDevice = defaultSerialDevice();
+    // The port both network windows listen on; 0 lets the system choose one.
+    quint16 tcpPort = kDefaultTcpPort;
+    // Where the simulators record what they receive; empty: no recording.
+    QString messageLog;
+};

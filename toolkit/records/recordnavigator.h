@@ -1,0 +1,122 @@
+#pragma once
+
+#include <QList>
+#include <QPointer>
+#include <QSqlError>
+#include <QString>
+#include <QVariant>
+#include <QWidget>
+
+class QDataWidgetMapper;
+class QLabel;
+class QSqlDatabase;
+class QSqlTableModel;
+class QToolButton;
+
+// The bound record navigator of a window: four move buttons (first, previous, next, last)
+// with a caption between them, over one table of a database. The boxes bound to the
+// table's fields always show the current record. Leaving a record that was edited, or a
+// newly begun one, writes it first and moves only when the write succeeded; a refused
+// write leaves the record on screen with everything typed, so it can be corrected.
+class RecordNavigator : public QWidget
+{
+    Q_OBJECT
+
+public:
+    enum class Failure { Open, Write, Delete };
+    Q_ENUM(Failure)
+
+    // The native code of a failed write whose record another program deleted meanwhile.
+    static QString recordGoneCode() { return QStringLiteral("registro-eliminado"); }
+
+    explicit RecordNavigator(QWidget *parent = nullptr);
+    ~RecordNavigator() override;
+
+    // Binds a box (through its user property, the text of a line edit) to a field of the
+    // table. Bind the boxes before open().
+    void bind(QWidget *widget, const QString &field);
+
+    // Opens the table on an open connection and shows its first record. A read-only
+    // navigator never writes: its boxes are read-only and addNew/deleteCurrent refuse.
+    bool open(const QSqlDatabase &database, const QString &table, bool readOnly = false);
+    // Drops the record set without writing anything; call savePending() first to keep a
+    // pending edit. Must run before the connection is removed.
+    void close();
+
+    bool isOpen() const { return m_model != nullptr; }
+    bool isReadOnly() const { return m_readOnly; }
+    // False on an empty table, while a new record is being entered, and after the current
+    // record was deleted until the next move.
+    bool hasCurrentRecord() const;
+    bool isAddingNew() const { return m_adding; }
+    // The zero-based position of the current record (-1 when there is none).
+    int currentRow() const { return m_row; }
+
+    void setCaption(const QString &caption);
+    QString caption() const;
+
+    // Writes the current record if it was edited, or the new record if anything was typed
+    // into it (a new record left blank is dropped). True when nothing is pending any more.
+    bool savePending();
+    // Saves what is pending, then begins an empty record at the end of the table.
+    bool addNew();
+    // Deletes the current record from the table at once; the boxes keep its values until
+    // the next move.
+    bool deleteCurrent();
+
+    bool moveFirst();
+    bool movePrevious();
+    bool moveNext();
+    bool moveLast();
+
+    // The engine's report of the last failure.
+    QSqlError lastError() const { return m_lastError; }
+
+signals:
+    // The window words the report from the engine's error.
+    void failed(RecordNavigator::Failure what, const QSqlError &error);
+    // Another record is on screen, or none after a new one was left.
+    void moved();
+
+private:
+    struct Binding
+    {
+        QPointer<QWidget> widget;
+        QString field;
+        int section = -1;
+    };
+
+    QToolButton *moveButton(const char *name, const QString &text, const QString &description);
+    bool moveTo(int row);
+    void show(int row);
+    void fetchUpTo(int row);
+    void fetchAll();
+    bool isEdited() const;
+    void discardPending();
+    int findSaved(const QList<QVariant> &key);
+    QList<QVariant> boxValues() const;
+    void setBoxValues(const QList<QVariant> &values);
+    void clearBoxes();
+    void report(Failure what);
+    void report(Failure what, const QSqlError &error);
+
+    QToolButton *m_first = nullptr;
+    QToolButton *m_previous = nullptr;
+    QToolButton *m_next = nullptr;
+    QToolButton *m_last = nullptr;
+    QLabel *m_caption = nullptr;
+
+    QList<Binding> m_bindings;
+    QSqlTableModel *m_model = nullptr;
+    QDataWidgetMapper *m_mapper = nullptr;
+    bool m_readOnly = false;
+    int m_row = -1;
+    bool m_adding = false;
+    bool m_deleted = false;
+    // Where a new record that is left blank returns to.
+    int m_rowBeforeNew = -1;
+    // What the boxes showed when the current record was put on screen: an edit is any
+    // difference from it.
+    QList<QVariant> m_shown;
+    QSqlError m_lastError;
+};
