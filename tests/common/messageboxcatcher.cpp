@@ -2,7 +2,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QMessageBox>
 
 MessageBoxCatcher::MessageBoxCatcher(QObject *parent)
     : QObject(parent)
@@ -12,15 +11,25 @@ MessageBoxCatcher::MessageBoxCatcher(QObject *parent)
     m_timer.start();
 }
 
+QString MessageBoxCatcher::texts() const
+{
+    QStringList texts;
+    for (const Box &box : m_boxes)
+        texts.append(box.text);
+    return texts.join(QStringLiteral("\n---\n"));
+}
+
 void MessageBoxCatcher::poll()
 {
     auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
     if (!box)
         return;
-    m_boxes.append({box->windowTitle(), box->text(), box->icon() != QMessageBox::NoIcon,
-                    int(box->buttons().size())});
-    if (QAbstractButton *ok = box->button(QMessageBox::Ok))
-        ok->click();
+    m_boxes.append({box->windowTitle(), box->text(), box->standardButtons()});
+    QAbstractButton *button = box->button(QMessageBox::Ok);
+    if (!button)
+        button = box->button(m_answer);
+    if (button)
+        button->click();
     else
         box->reject();
 }

@@ -1,12 +1,14 @@
 #pragma once
 
 #include <QList>
+#include <QMessageBox>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
 // Watches for application-modal message boxes while a test runs, records their title and
-// text, and dismisses each with its OK button.
+// text, and dismisses each: an information box with its OK button, a question with the
+// answer the test chose.
 class MessageBoxCatcher : public QObject
 {
     Q_OBJECT
@@ -16,13 +18,14 @@ public:
     {
         QString title;
         QString text;
-        bool hasIcon = false;
-        int buttonCount = 0;
+        QMessageBox::StandardButtons buttons;
     };
 
     explicit MessageBoxCatcher(QObject *parent = nullptr);
 
+    void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
     const QList<Box> &boxes() const { return m_boxes; }
+    QString texts() const;
     void clear() { m_boxes.clear(); }
 
 private:
@@ -30,4 +33,5 @@ private:
 
     QTimer m_timer;
     QList<Box> m_boxes;
+    QMessageBox::StandardButton m_answer = QMessageBox::No;
 };

@@ -9,12 +9,16 @@
 #include <termios.h>
 #include <unistd.h>
 
-PtyPair::PtyPair() = default;
-
 PtyPair::~PtyPair()
+{
+    hangUp();
+}
+
+void PtyPair::hangUp()
 {
     if (m_peerFd >= 0)
         ::close(m_peerFd);
+    m_peerFd = -1;
     if (m_socat.state() != QProcess::NotRunning) {
         m_socat.terminate();
         if (!m_socat.waitForFinished(2000))
@@ -36,14 +40,9 @@ bool PtyPair::start()
     timer.start();
     while (timer.elapsed() < 5000) {
         if (QFileInfo::exists(devicePath()) && QFileInfo::exists(peerPath()))
-            return true;
+            break;
         QThread::msleep(10);
     }
-    return false;
-}
-
-bool PtyPair::openPeer()
-{
     m_peerFd = ::open(peerPath().toLocal8Bit().constData(), O_RDWR | O_NOCTTY | O_NONBLOCK);
     if (m_peerFd < 0)
         return false;

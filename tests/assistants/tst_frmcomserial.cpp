@@ -1,0 +1,174 @@
+#include "forms.h"
+#include "frmcomserial.h"
+#include "messageboxcatcher.h"
+#include "ptypair.h"
+#include "receivedtext.h"
+#include "winansi.h"
+
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSerialPort>
+#include <QTest>
+#include <QThread>
+
+using namespace Forms;
+
+namespace {
+
+// Everything the far end receives while the window's event loop runs (the port writes from
+// it): at least `atLeast` bytes, then until the line has been quiet for a moment.
+QByteArray collectAtPeer(PtyPair &pty, qsizetype atLeast)
+{
+    QByteArray received;
+    QElapsedTimer total;
+    total.start();
+    QElapsedTimer quiet;
+    quiet.start();
+    while (total.elapsed() < 20000 && (received.size() < atLeast || quiet.elapsed() < 300)) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        const QByteArray chunk = pty.readPeer(5);
+        if (!chunk.isEmpty()) {
+            received += chunk;
+            quiet.restart();
+        }
+    }
+    return received;
+}
+
+QString shown(const QWidget *form)
+{
+    return control<QLabel>(form, "lblRecibe")->text();
+}
+
+} // namespace
+
+class TestFrmComSerial : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void receivedText_data();
+    void receivedText();
+    void transmit_data();
+    void transmit();
+    void longMessage_arrivesWholeAndInOrder();
+    void reopened_goesOnAppendingAndPortWasFree();
+    void portUnavailable_toldOnceAndTypedTextKept();
+};
+
+void TestFrmComSerial::receivedText_data()
+{
+    QTest::addColumn<QByteArrayList>("reads");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("terminator dropped") << QByteArrayList{"ab", "\xC7", "cd"} << "abcd";
+    QTest::newRow("small c cedilla kept") << QByteArrayList{"\xE7\xC7\xE7"} << "çç";
+    QTest::newRow("NUL kept") << QByteArrayList{QByteArray("a\0b", 3)} << QString(QStringLiteral("a") + QChar(0) + 'b');
+    QTest::newRow("megabyte") << QByteArrayList(1024, QByteArray(1024, 'x')) << QString(1 << 20, QLatin1Char('x'));
+}
+
+void TestFrmComSerial::receivedText()
+{
+    QFETCH(QByteArrayList, reads);
+    QFETCH(QString, text);
+    ReceivedText received;
+    for (const QByteArray &read : reads)
+        received.append(WinAnsi::decode(read));
+    QCOMPARE(received.text(), text);
+    // The display is given what it can show, however much has come.
+    QCOMPARE(received.shown(), text.left(ReceivedText::kShownLength));
+}
+
+void TestFrmComSerial::transmit_data()
+{
+    QTest::addColumn<bool>("edit");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QByteArray>("wire");
+    QTest::newRow("untouched box") << false << QString() << QByteArray("Teclee aqui el mensaje a transmitir\xC7");
+    QTest::newRow("empty box") << true << QString() << QByteArray("\xC7");
+    QTest::newRow("windows-1252") << true << QStringLiteral("año €Ç") << QByteArray("a\xF1o \x80\xC7\xC7");
+}
+
+void TestFrmComSerial::transmit()
+{
+    QFETCH(bool, edit);
+    QFETCH(QString, text);
+    QFETCH(QByteArray, wire);
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    frmComSerial form(settings(pty.devicePath()), &frame.area);
+    form.showIn(&frame.area);
+    if (edit)
+        control<QLineEdit>(&form, "txtDisplay")->setText(text);
+    // Bytes that came and were not read yet are thrown away by the transmission.
+    QVERIFY(pty.writePeer("xyz"));
+    QThread::msleep(200);
+    QVERIFY(QTest::qWaitForWindowActive(&frame.area));
+    QTest::keyClick(&form, Qt::Key_T, Qt::AltModifier);
+
+    QCOMPARE(collectAtPeer(pty, wire.size()), wire);
+    QCOMPARE(Forms::text(&form, "txtDisplay"), QString());
+    QCOMPARE(shown(&form), QStringLiteral(" "));
+    QVERIFY(pty.writePeer("ok"));
+    QTRY_COMPARE_WITH_TIMEOUT(shown(&form), QStringLiteral(" ok"), kWaitMs);
+}
+
+void TestFrmComSerial::longMessage_arrivesWholeAndInOrder()
+{
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    frmComSerial form(settings(pty.devicePath()), &frame.area);
+    form.showIn(&frame.area);
+    // Seeded letters: a lost, repeated or swapped stretch changes the bytes.
+    QRandomGenerator random(2024);
+    QByteArray message(100000, Qt::Uninitialized);
+    for (char &c : message)
+        c = char('a' + random.bounded(26));
+    control<QLineEdit>(&form, "txtDisplay")->setText(QString::fromLatin1(message));
+    control<QPushButton>(&form, "cmdTransmite")->click();
+    QVERIFY(collectAtPeer(pty, message.size() + 1) == message + "\xC7");
+}
+
+void TestFrmComSerial::reopened_goesOnAppendingAndPortWasFree()
+{
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    frmComSerial form(settings(pty.devicePath()), &frame.area);
+    form.showIn(&frame.area);
+    QVERIFY(pty.writePeer("ab"));
+    QTRY_COMPARE_WITH_TIMEOUT(shown(&form), QStringLiteral("ab"), kWaitMs);
+
+    form.subWindow()->close();
+    QSerialPort other(pty.devicePath());
+    QVERIFY2(other.open(QIODevice::ReadWrite), qPrintable(other.errorString()));
+    other.close();
+
+    form.showIn(&frame.area);
+    QCOMPARE(shown(&form), QStringLiteral("No se ha recibido nada"));
+    QVERIFY(pty.writePeer("cd"));
+    QTRY_COMPARE_WITH_TIMEOUT(shown(&form), QStringLiteral("abcd"), kWaitMs);
+}
+
+void TestFrmComSerial::portUnavailable_toldOnceAndTypedTextKept()
+{
+    MessageBoxCatcher boxes;
+    Frame frame;
+    frmComSerial form(settings(), &frame.area);
+    form.showIn(&frame.area);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    QVERIFY(boxes.texts().contains(QStringLiteral("--puerto-serie")));
+    control<QLineEdit>(&form, "txtDisplay")->setText(QStringLiteral("guardado"));
+    control<QPushButton>(&form, "cmdTransmite")->click();
+    QCOMPARE(Forms::text(&form, "txtDisplay"), QStringLiteral("guardado"));
+    QVERIFY(shown(&form).contains(QStringLiteral("no se envió")));
+    QTest::qWait(100);
+    QCOMPARE(boxes.boxes().size(), 1);
+}
+
+QTEST_MAIN(TestFrmComSerial)
+#include "tst_frmcomserial.moc"

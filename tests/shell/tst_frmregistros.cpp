@@ -1,0 +1,353 @@
+#include "empleadosdb.h"
+#include "forms.h"
+#include "frmregistros.h"
+#include "messageboxcatcher.h"
+#include "recordnavigator.h"
+#include "sqlitefile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <memory>
+
+using namespace Forms;
+using SqliteFile::Rows;
+
+namespace {
+
+const QString kAdding = QStringLiteral("proceso de agregado");
+
+// A file the process may not write. For root, whom permissions do not stop, only the
+// immutable flag does it.
+bool setReadOnly(const QString &path, bool readOnly)
+{
+    if (::geteuid() != 0)
+        return QFile::setPermissions(path, readOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+    int flags = 0;
+    bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+    flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+    ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+    if (fd >= 0)
+        ::close(fd);
+    return ok;
+}
+
+// Another program's connection to the database file.
+struct OtherProgram
+{
+    explicit OtherProgram(const QString &path)
+    {
+        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+        db.setDatabaseName(path);
+        db.open();
+    }
+    ~OtherProgram() { QSqlDatabase::removeDatabase(QStringLiteral("other")); }
+    bool run(const QString &statement)
+    {
+        return QSqlQuery(QSqlDatabase::database(QStringLiteral("other"))).exec(statement);
+    }
+    void release() { QSqlDatabase::database(QStringLiteral("other")).close(); }
+};
+
+} // namespace
+
+class TestFrmRegistros : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void browseAddDelete_withTheirCaptions();
+    void caption_followsTheChildWindowNotTheApplication();
+    void unusableFile_isReportedAndLeftUntouched_data();
+    void unusableFile_isReportedAndLeftUntouched();
+    void readOnlyFile_isBrowsedButNeverWritten();
+    void refusedRecord_saysTheTrueCause_data();
+    void refusedRecord_saysTheTrueCause();
+    void refusedRecordOnClose_isKeptForTheNextOpening_data();
+    void refusedRecordOnClose_isKeptForTheNextOpening();
+    void exitWithARefusedRecord_keepsItWithoutAsking();
+    void longName_isKeptWhole();
+
+private:
+    frmRegistros *open();
+    void seed(const Rows &rows, const QString &key = QStringLiteral("PRIMARY KEY"));
+    void click(const char *name);
+    void addRecord(const QString &id, const QString &name);
+    QString caption() const { return control<QLabel>(m_form, "caption")->text(); }
+    Rows stored() const
+    {
+        return SqliteFile::readRows(m_path, QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados ORDER BY rowid"));
+    }
+    QString keptFile() const { return QFileInfo(m_path).dir().filePath(QStringLiteral("TorvaneElectronico.pendiente.json")); }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<Frame> m_frame;
+    std::unique_ptr<MessageBoxCatcher> m_boxes;
+    QString m_path;
+    frmRegistros *m_form = nullptr;
+};
+
+void TestFrmRegistros::init()
+{
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("QSql")));
+    m_dir = std::make_unique<QTemporaryDir>();
+    qputenv("XDG_DATA_HOME", QFile::encodeName(m_dir->path()));
+    m_path = EmpleadosDb::defaultPath();
+    QVERIFY(m_path.startsWith(m_dir->path()));
+    m_frame = std::make_unique<Frame>();
+    m_form = nullptr;
+    m_boxes = std::make_unique<MessageBoxCatcher>();
+}
+
+void TestFrmRegistros::cleanup()
+{
+    m_boxes.reset();
+    m_frame.reset();
+    setReadOnly(m_path, false);
+    m_dir.reset();
+    // Every window let go of its connection when it went.
+    QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
+}
+
+frmRegistros *TestFrmRegistros::open()
+{
+    if (!m_form)
+        m_form = new frmRegistros(&m_frame->area);
+    m_form->showIn(&m_frame->area);
+    return m_form;
+}
+
+void TestFrmRegistros::seed(const Rows &rows, const QString &key)
+{
+    QStringList statements{QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT %1 NOT NULL, Nombre TEXT)").arg(key)};
+    for (const auto &row : rows)
+        statements.append(QStringLiteral("INSERT INTO Empleados VALUES ('%1', '%2')").arg(row.first, row.second));
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    QVERIFY(SqliteFile::execAll(m_path, statements));
+}
+
+void TestFrmRegistros::click(const char *name)
+{
+    QTest::mouseClick(control<QAbstractButton>(m_form, name), Qt::LeftButton);
+}
+
+void TestFrmRegistros::addRecord(const QString &id, const QString &name)
+{
+    click("cmdagregar");
+    QTest::keyClicks(control<QLineEdit>(m_form, "txtidEmpleado"), id);
+    control<QLineEdit>(m_form, "txtnombreEmpleado")->setText(name);
+}
+
+void TestFrmRegistros::browseAddDelete_withTheirCaptions()
+{
+    open();
+    QVERIFY(QFile::exists(m_path));
+    QCOMPARE(caption(), QStringLiteral("inicio de sesion"));
+    addRecord(QStringLiteral("A1"), QStringLiteral("Ana"));
+    QCOMPARE(caption(), kAdding);
+    QVERIFY(control<QLineEdit>(m_form, "txtidEmpleado")->hasFocus());
+    addRecord(QStringLiteral("B2"), QStringLiteral("Beto"));
+    click("moveFirst");
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B2", "Beto"}}));
+    click("cmdeliminar");
+    QCOMPARE(caption(), QStringLiteral("se elimin\u00F2 el registro que est\u00E0 viendo"));
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("A1"));
+    QCOMPARE(stored(), (Rows{{"B2", "Beto"}}));
+    click("moveNext");
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
+    QVERIFY(m_boxes->boxes().isEmpty());
+}
+
+void TestFrmRegistros::caption_followsTheChildWindowNotTheApplication()
+{
+    open();
+    click("cmdagregar");
+    // Another application comes to the front, then this one again.
+    QEvent deactivate(QEvent::ApplicationDeactivate);
+    QCoreApplication::sendEvent(qApp, &deactivate);
+    QWidget elsewhere;
+    elsewhere.show();
+    elsewhere.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&elsewhere));
+    QEvent activate(QEvent::ApplicationActivate);
+    QCoreApplication::sendEvent(qApp, &activate);
+    m_frame->area.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&m_frame->area));
+    QCOMPARE(caption(), kAdding);
+    // Another child window, then this one again.
+    QMdiSubWindow *other = m_frame->area.addSubWindow(new QWidget);
+    other->show();
+    m_frame->area.setActiveSubWindow(other);
+    m_frame->area.setActiveSubWindow(m_form->subWindow());
+    QCOMPARE(caption(), QStringLiteral("inicio de sesion"));
+}
+
+void TestFrmRegistros::unusableFile_isReportedAndLeftUntouched_data()
+{
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("not a database") << QByteArray("A1;Ana\r\n") << "file is not a database";
+    QTest::newRow("another program's database") << QByteArray("otra") << "no such table: Empleados";
+    QTest::newRow("no key on the identifier") << QByteArray("sin clave") << "no tiene clave en IdEmpleado";
+}
+
+void TestFrmRegistros::unusableFile_isReportedAndLeftUntouched()
+{
+    QFETCH(QByteArray, content);
+    QFETCH(QString, cause);
+    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
+    if (content == "otra") {
+        QVERIFY(SqliteFile::execAll(m_path, {QStringLiteral("CREATE TABLE Otra (x)")}));
+    } else if (content == "sin clave") {
+        seed({{"A1", "Ana"}, {"A1", "Ana"}}, QString());
+    } else {
+        QFile file(m_path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    const QByteArray before = SqliteFile::fileBytes(m_path);
+    open();
+    click("cmdagregar");
+    click("cmdeliminar");
+    QCOMPARE(m_boxes->boxes().size(), 3);
+    QVERIFY2(m_boxes->boxes().at(0).text.contains(cause), qPrintable(m_boxes->texts()));
+    QVERIFY(m_boxes->boxes().at(2).text.contains(QStringLiteral("no está abierta")));
+    QVERIFY(m_form->subWindow()->close());
+    QCOMPARE(SqliteFile::fileBytes(m_path), before);
+}
+
+void TestFrmRegistros::readOnlyFile_isBrowsedButNeverWritten()
+{
+    const Rows rows{{"A1", "Ana"}, {"B2", "Beto"}};
+    seed(rows);
+    if (!setReadOnly(m_path, true))
+        QSKIP("this file system cannot make a file read-only");
+    open();
+    QVERIFY(m_boxes->texts().contains(QStringLiteral("es de solo lectura")));
+    QVERIFY(control<QLineEdit>(m_form, "txtidEmpleado")->isReadOnly());
+    click("moveNext");
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
+    click("cmdeliminar");
+    QCOMPARE(m_boxes->boxes().size(), 2);
+    QVERIFY(m_form->subWindow()->close());
+    QCOMPARE(stored(), rows);
+}
+
+void TestFrmRegistros::refusedRecord_saysTheTrueCause_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("duplicate identifier") << "duplicate" << "el identificador ya lo tiene otro empleado";
+    QTest::newRow("locked by another program") << "lock" << "otro programa está usando la base de datos";
+    QTest::newRow("record deleted meanwhile") << "deleted" << "otro programa eliminó este registro";
+    QTest::newRow("file deleted") << "file" << "ya no existe";
+}
+
+void TestFrmRegistros::refusedRecord_saysTheTrueCause()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, says);
+    seed({{"A1", "Ana"}, {"B2", "Beto"}});
+    open();
+    OtherProgram other(m_path);
+    if (cause == QLatin1String("lock"))
+        QVERIFY(other.run(QStringLiteral("BEGIN IMMEDIATE")));
+    if (cause == QLatin1String("deleted"))
+        QVERIFY(other.run(QStringLiteral("DELETE FROM Empleados WHERE IdEmpleado = 'A1'")));
+    if (cause == QLatin1String("file"))
+        QVERIFY(QFile::remove(m_path));
+    control<QLineEdit>(m_form, "txtidEmpleado")->setText(cause == QLatin1String("duplicate") ? QStringLiteral("B2")
+                                                                                           : QStringLiteral("A9"));
+    click("moveNext");
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    QVERIFY2(m_boxes->texts().contains(says), qPrintable(m_boxes->texts()));
+    QCOMPARE(text(m_form, "txtidEmpleado").right(1), cause == QLatin1String("duplicate") ? "2" : "9");
+    other.release();
+}
+
+void TestFrmRegistros::refusedRecordOnClose_isKeptForTheNextOpening_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::newRow("duplicate identifier") << "duplicate";
+    QTest::newRow("locked by another program") << "lock";
+}
+
+void TestFrmRegistros::refusedRecordOnClose_isKeptForTheNextOpening()
+{
+    QFETCH(QString, cause);
+    seed({{"A1", "Ana"}});
+    open();
+    OtherProgram other(m_path);
+    if (cause == QLatin1String("lock"))
+        QVERIFY(other.run(QStringLiteral("BEGIN IMMEDIATE")));
+    addRecord(QStringLiteral("A1"), QStringLiteral("Ana Dos"));
+
+    // No: the user goes on editing.
+    m_boxes->setAnswer(QMessageBox::No);
+    QVERIFY(!m_form->subWindow()->close());
+    QCOMPARE(m_boxes->boxes().size(), 1);
+    QCOMPARE(text(m_form, "txtnombreEmpleado"), QStringLiteral("Ana Dos"));
+    // Yes: the window closes and the record waits beside the database.
+    m_boxes->setAnswer(QMessageBox::Yes);
+    QVERIFY(m_form->subWindow()->close());
+    QCOMPARE(m_boxes->boxes().size(), 2);
+    QVERIFY(m_boxes->boxes().at(1).buttons.testFlag(QMessageBox::Yes));
+    QVERIFY(QFile::exists(keptFile()));
+    other.release();
+
+    m_boxes->clear();
+    open();
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("A1"));
+    QCOMPARE(text(m_form, "txtnombreEmpleado"), QStringLiteral("Ana Dos"));
+    QCOMPARE(caption(), kAdding);
+    QTRY_COMPARE_WITH_TIMEOUT(m_boxes->boxes().size(), 1, kWaitMs);
+    control<QLineEdit>(m_form, "txtidEmpleado")->setText(QStringLiteral("A2"));
+    click("moveFirst");
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"A2", "Ana Dos"}}));
+    QVERIFY(!QFile::exists(keptFile()));
+}
+
+void TestFrmRegistros::exitWithARefusedRecord_keepsItWithoutAsking()
+{
+    seed({{"A1", "Ana"}});
+    open();
+    addRecord(QStringLiteral("B2"), QStringLiteral("Beto"));
+    QVERIFY(QFile::remove(m_path));
+    m_form->keepPendingForExit();
+    QVERIFY(m_boxes->boxes().isEmpty());
+    const std::optional<EmpleadosDb::Record> kept = EmpleadosDb().keptRecord();
+    QVERIFY(kept);
+    QCOMPARE(kept->second, QStringLiteral("Beto"));
+}
+
+void TestFrmRegistros::longName_isKeptWhole()
+{
+    const QString name(100000, QLatin1Char('n'));
+    seed({});
+    open();
+    addRecord(QStringLiteral("A1"), name);
+    click("moveFirst");
+    control<QLineEdit>(m_form, "txtidEmpleado")->setText(QStringLiteral("A2"));
+    click("moveLast");
+    QCOMPARE(stored(), (Rows{{"A2", name}}));
+}
+
+QTEST_MAIN(TestFrmRegistros)
+#include "tst_frmregistros.moc"

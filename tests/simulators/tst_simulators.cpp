@@ -1,0 +1,134 @@
+#include "forms.h"
+#include "frmbrazo.h"
+#include "frminternetservidor.h"
+#include "messageboxcatcher.h"
+#include "oneclientserver.h"
+#include "ptypair.h"
+
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace Forms;
+
+class TestSimulators : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void frmBrazo_machineMessage_movesTheArm();
+    void frmBrazo_portUnavailable_saysSoAndTypingMoves();
+    void frmBrazo_lineLost_toldOnce();
+    void frmInternetServidor_clientMessage_movesTheArm();
+    void frmInternetServidor_randomBinary_neverAnswered();
+    void frmInternetServidor_portTaken_saysSoAndTypingMoves();
+};
+
+void TestSimulators::frmBrazo_machineMessage_movesTheArm()
+{
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    auto *form = new frmBrazo(settings(pty.devicePath()), &frame.area);
+    form->showIn(&frame.area);
+    QVERIFY(pty.writePeer("A45"));
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45"), kWaitMs);
+    QCOMPARE(text(form, "txtPosicionX"), QStringLiteral("14.938"));
+    QVERIFY(pty.readPeer(100).isEmpty());
+}
+
+void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves()
+{
+    MessageBoxCatcher boxes;
+    Frame frame;
+    auto *form = new frmBrazo(settings(), &frame.area);
+    form->showIn(&frame.area);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    QVERIFY2(boxes.texts().contains(QStringLiteral("/nonexistent/brazo-tty: el dispositivo no existe")),
+             qPrintable(boxes.texts()));
+    control<QLineEdit>(form, "txtQ2")->setText(QStringLiteral("90"));
+    QCOMPARE(text(form, "txtPosicionZ"), QStringLiteral("-11.375"));
+}
+
+void TestSimulators::frmBrazo_lineLost_toldOnce()
+{
+    MessageBoxCatcher boxes;
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    auto *form = new frmBrazo(settings(pty.devicePath()), &frame.area);
+    form->showIn(&frame.area);
+    pty.hangUp();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    QTest::qWait(300);
+    QCOMPARE(boxes.boxes().size(), 1);
+    QVERIFY(boxes.texts().contains(QStringLiteral("se desconectó")));
+}
+
+void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()
+{
+    Frame frame;
+    auto *form = new frmInternetServidor(settings(), &frame.area);
+    form->showIn(&frame.area);
+    QCOMPARE(text(form, "txtIPservidor"), OneClientServer::LocalIP());
+    auto client = connectTo(shownPort(form));
+    QVERIFY(client);
+    send(*client, "A45");
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45"), kWaitMs);
+
+    // Closed and opened again: the client is let go, a new one is served.
+    QSignalSpy dropped(client.get(), &QTcpSocket::disconnected);
+    form->subWindow()->close();
+    QTRY_COMPARE_WITH_TIMEOUT(dropped.count(), 1, kWaitMs);
+    form->showIn(&frame.area);
+    QCOMPARE(text(form, "txtQ1"), QStringLiteral("0"));
+    auto next = connectTo(shownPort(form));
+    QVERIFY(next);
+    send(*next, "C-30");
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ3"), QStringLiteral("-30"), kWaitMs);
+}
+
+void TestSimulators::frmInternetServidor_randomBinary_neverAnswered()
+{
+    Frame frame;
+    auto *form = new frmInternetServidor(settings(), &frame.area);
+    form->showIn(&frame.area);
+    auto client = connectTo(shownPort(form));
+    QVERIFY(client);
+    // Seeded, so that a failure names the same bytes every run.
+    QRandomGenerator random(1007);
+    for (int i = 0; i < 200; ++i) {
+        QByteArray bytes(int(random.bounded(1, 300)), Qt::Uninitialized);
+        for (char &b : bytes)
+            b = char(random.bounded(256));
+        client->write(bytes);
+        if (i % 20 == 0)
+            QTest::qWait(5);
+    }
+    // Once all of it has been read, a message arrives alone again.
+    QTest::qWait(300);
+    send(*client, "B30");
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ2"), QStringLiteral("30"), kWaitMs);
+    QVERIFY(!client->waitForReadyRead(100));
+    QCOMPARE(client->state(), QAbstractSocket::ConnectedState);
+}
+
+void TestSimulators::frmInternetServidor_portTaken_saysSoAndTypingMoves()
+{
+    OneClientServer holder;
+    QVERIFY(holder.listen(0));
+    MessageBoxCatcher boxes;
+    Settings taken = settings();
+    taken.tcpPort = holder.port();
+    Frame frame;
+    auto *form = new frmInternetServidor(taken, &frame.area);
+    form->showIn(&frame.area);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    QVERIFY2(boxes.texts().contains(QString::number(holder.port())), qPrintable(boxes.texts()));
+    QCOMPARE(shownPort(form), holder.port());
+    control<QLineEdit>(form, "txtQ1")->setText(QStringLiteral("90"));
+    QCOMPARE(text(form, "txtPosicionY"), QStringLiteral("21.125"));
+}
+
+QTEST_MAIN(TestSimulators)
+#include "tst_simulators.moc"

@@ -1,0 +1,120 @@
+#include "conversions.h"
+#include "winansi.h"
+
+#include <QTest>
+
+class TestConversions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void toInt32_data();
+    void toInt32();
+    void toFixed_data();
+    void toFixed();
+    void winAnsi_everyByteRoundTrips();
+    void winAnsi_unencodableBecomesQuestionMark();
+};
+
+void TestConversions::toInt32_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<bool>("converts");
+    QTest::addColumn<int>("value");
+
+    const QLocale c = QLocale::c();
+    const QLocale spanish(QLocale::Spanish, QLocale::Spain);
+    QTest::newRow("whole") << c << "30" << true << 30;
+    QTest::newRow("negative") << c << "-90" << true << -90;
+    QTest::newRow("plus sign") << c << "+7" << true << 7;
+    QTest::newRow("blanks around") << c << "  45 " << true << 45;
+    QTest::newRow("half to even, down") << c << "12.5" << true << 12;
+    QTest::newRow("half to even, up") << c << "13.5" << true << 14;
+    QTest::newRow("minus half") << c << "-0.5" << true << 0;
+    QTest::newRow("45.5") << c << "45.5" << true << 46;
+    QTest::newRow("44.5") << c << "44.5" << true << 44;
+    QTest::newRow("just below a half") << c << "2.4999" << true << 2;
+    QTest::newRow("exponent") << c << "1e3" << true << 1000;
+    QTest::newRow("largest") << c << "2147483647" << true << 2147483647;
+    QTest::newRow("smallest") << c << "-2147483648" << true << int(-2147483648LL);
+    QTest::newRow("rounds past the largest") << c << "2147483647.5" << false << 0;
+    QTest::newRow("too large") << c << "2147483648" << false << 0;
+    QTest::newRow("many digits") << c << "99999999999999999999" << false << 0;
+    QTest::newRow("empty") << c << "" << false << 0;
+    QTest::newRow("blank") << c << "   " << false << 0;
+    QTest::newRow("lone minus") << c << "-" << false << 0;
+    QTest::newRow("letters") << c << "abc" << false << 0;
+    QTest::newRow("two messages") << c << "30B45" << false << 0;
+    QTest::newRow("line end") << c << "45\r\n" << true << 45;
+    QTest::newRow("infinity") << c << "inf" << false << 0;
+    QTest::newRow("not a number") << c << "nan" << false << 0;
+    QTest::newRow("NUL inside") << c << QString(QStringLiteral("4") + QChar(0) + QStringLiteral("5")) << false << 0;
+    QTest::newRow("es: decimal comma") << spanish << "12,5" << true << 12;
+    QTest::newRow("es: four digits grouped") << spanish << "1.000" << true << 1000;
+    QTest::newRow("es: 2.500") << spanish << "2.500" << true << 2500;
+    QTest::newRow("es: grouped with decimals") << spanish << "1.000,5" << true << 1000;
+    QTest::newRow("es: five digits grouped") << spanish << "10.000" << true << 10000;
+    QTest::newRow("es: negative grouped") << spanish << "-1.000" << true << -1000;
+    QTest::newRow("es: group out of place") << spanish << "1.00" << false << 0;
+    QTest::newRow("es: group after the comma") << spanish << "1,000.5" << false << 0;
+    QTest::newRow("C: comma is no decimal") << c << "12,5" << false << 0;
+}
+
+void TestConversions::toInt32()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(QString, text);
+    QFETCH(bool, converts);
+    QFETCH(int, value);
+    const std::optional<qint32> result = Conversions::toInt32(text, locale);
+    QCOMPARE(result.has_value(), converts);
+    if (converts)
+        QCOMPARE(*result, value);
+}
+
+void TestConversions::toFixed_data()
+{
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<double>("value");
+    QTest::addColumn<QString>("text");
+    const QLocale c = QLocale::c();
+    QTest::newRow("21.125") << c << 21.125 << "21.125";
+    QTest::newRow("padded") << c << 9.750011 << "09.750";
+    QTest::newRow("rounded") << c << 5.874967 << "05.875";
+    QTest::newRow("negative") << c << -8.249989 << "-08.250";
+    QTest::newRow("whole") << c << 18.0 << "18.000";
+    QTest::newRow("negative zero") << c << -0.000011 << "00.000";
+    QTest::newRow("three integer digits") << c << -123.4567 << "-123.457";
+    QTest::newRow("decimal comma") << QLocale(QLocale::Spanish, QLocale::Spain) << 9.750011 << "09,750";
+}
+
+void TestConversions::toFixed()
+{
+    QFETCH(QLocale, locale);
+    QFETCH(double, value);
+    QFETCH(QString, text);
+    QCOMPARE(Conversions::toFixed(value, locale), text);
+}
+
+void TestConversions::winAnsi_everyByteRoundTrips()
+{
+    QByteArray bytes;
+    for (int b = 0; b < 256; ++b)
+        bytes.append(char(b));
+    const QString text = WinAnsi::decode(bytes);
+    QCOMPARE(text.size(), 256);
+    QCOMPARE(text.at(0x80), QChar(0x20AC));
+    QCOMPARE(text.at(0x93), QChar(0x201C));
+    QCOMPARE(text.at(0xC7), QChar(0x00C7));
+    QCOMPARE(text.at(0x81), QChar(0x0081));
+    QCOMPARE(WinAnsi::encode(text), bytes);
+}
+
+void TestConversions::winAnsi_unencodableBecomesQuestionMark()
+{
+    QCOMPARE(WinAnsi::encode(QString::fromUtf16(u"A\u4E2D\u20AC")), QByteArray("A?\x80"));
+}
+
+QTEST_GUILESS_MAIN(TestConversions)
+#include "tst_conversions.moc"

@@ -1,0 +1,282 @@
+#include "forms.h"
+#include "oneclientserver.h"
+
+#include <QFile>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+using Forms::connectTo;
+using Forms::kWaitMs;
+
+namespace {
+
+// The server's life as one line of events, to compare with what a user would see.
+struct Events
+{
+    explicit Events(OneClientServer *server)
+    {
+        QObject::connect(server, &OneClientServer::listening, server, [this] { log << QStringLiteral("listening"); });
+        QObject::connect(server, &OneClientServer::listenFailed, server,
+                         [this](const QString &message) { log << QStringLiteral("failed: ") + message; });
+        QObject::connect(server, &OneClientServer::clientAccepted, server,
+                         [this](const QString &address) { log << QStringLiteral("accepted ") + address; });
+        QObject::connect(server, &OneClientServer::dataArrived, server,
+                         [this](const QString &text) { data += text; });
+        QObject::connect(server, &OneClientServer::clientClosed, server, [this] { log << QStringLiteral("closed"); });
+        QObject::connect(server, &OneClientServer::clientLost, server, [this] { log << QStringLiteral("lost"); });
+    }
+    QStringList log;
+    QString data;
+};
+
+bool mayListenOn1007()
+{
+    QFile start(QStringLiteral("/proc/sys/net/ipv4/ip_unprivileged_port_start"));
+    return ::geteuid() == 0 || (start.open(QIODevice::ReadOnly) && start.readAll().trimmed().toInt() <= 1007);
+}
+
+} // namespace
+
+class TestOneClientServer : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void oneClientAtATime_listensAgainWhenItLeaves();
+    void ipv6Client_isServed();
+    void textsCrossAsWindows1252();
+    void closingClient_hasItsDataDeliveredFirst();
+    void resetClient_isAClientThatLeft();
+    void portInUse_saysSoAndWhatToDo();
+    void privilegedPort_tellsHowToAllowIt();
+    void clientsSocket_probesAVanishedMachine();
+    void failedAccept_listensAgain();
+    void destroyedInsideOwnSignal_data();
+    void destroyedInsideOwnSignal();
+};
+
+void TestOneClientServer::oneClientAtATime_listensAgainWhenItLeaves()
+{
+    OneClientServer server;
+    Events events(&server);
+    QVERIFY(server.listen(0));
+    const quint16 port = server.port();
+    QVERIFY(port > 0);
+
+    auto first = connectTo(port);
+    QVERIFY(first);
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+    // While one is served nothing listens: the system refuses the next one at once.
+    QVERIFY(!connectTo(port));
+    QVERIFY(!server.isListening());
+
+    first->disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(server.isListening(), kWaitMs);
+    QCOMPARE(server.port(), port);
+    auto second = connectTo(port);
+    QVERIFY(second);
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+    QCOMPARE(events.log, QStringList({"listening", "accepted 127.0.0.1", "closed", "listening",
+                                      "accepted 127.0.0.1"}));
+}
+
+void TestOneClientServer::ipv6Client_isServed()
+{
+    OneClientServer server;
+    Events events(&server);
+    QVERIFY(server.listen(0));
+    auto client = connectTo(server.port(), QHostAddress::LocalHostIPv6);
+    if (!client && !QTcpSocket().bind(QHostAddress::LocalHostIPv6))
+        QSKIP("this machine has no IPv6 loopback");
+    QVERIFY(client);
+    QTRY_COMPARE_WITH_TIMEOUT(events.log.value(1), QStringLiteral("accepted ::1"), kWaitMs);
+}
+
+void TestOneClientServer::textsCrossAsWindows1252()
+{
+    OneClientServer server;
+    Events events(&server);
+    QVERIFY(!server.send(QStringLiteral("nadie")));
+    QVERIFY(server.listen(0));
+    auto client = connectTo(server.port());
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+
+    client->write("A\x80\xC7\0z", 5);
+    QTRY_COMPARE_WITH_TIMEOUT(events.data, QString::fromUtf16(u"A\u20AC\u00C7") + QChar(0) + QLatin1Char('z'), kWaitMs);
+    QVERIFY(server.send(QStringLiteral("ñÇ€\r\nΩ")));
+    QByteArray received;
+    QTRY_COMPARE_WITH_TIMEOUT(received += client->readAll(), QByteArray("\xF1\xC7\x80\r\n?"), kWaitMs);
+}
+
+void TestOneClientServer::closingClient_hasItsDataDeliveredFirst()
+{
+    OneClientServer server;
+    QString data;
+    QString dataWhenClosed;
+    connect(&server, &OneClientServer::dataArrived, this, [&data](const QString &text) { data += text; });
+    connect(&server, &OneClientServer::clientClosed, this, [&] { dataWhenClosed = data; });
+    QVERIFY(server.listen(0));
+    auto client = connectTo(server.port());
+    client->write("A45");
+    client->disconnectFromHost();
+    QTRY_COMPARE_WITH_TIMEOUT(dataWhenClosed, QStringLiteral("A45"), kWaitMs);
+}
+
+void TestOneClientServer::resetClient_isAClientThatLeft()
+{
+    OneClientServer server;
+    Events events(&server);
+    QVERIFY(server.listen(0));
+    auto client = connectTo(server.port());
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+    const linger resetOnClose{1, 0};
+    ::setsockopt(int(client->socketDescriptor()), SOL_SOCKET, SO_LINGER, &resetOnClose, sizeof resetOnClose);
+    client->abort();
+    QTRY_COMPARE_WITH_TIMEOUT(events.log, QStringList({"listening", "accepted 127.0.0.1", "closed", "listening"}),
+                              kWaitMs);
+}
+
+void TestOneClientServer::portInUse_saysSoAndWhatToDo()
+{
+    OneClientServer first;
+    QVERIFY(first.listen(0));
+    OneClientServer second;
+    QSignalSpy failed(&second, &OneClientServer::listenFailed);
+    QVERIFY(!second.listen(first.port()));
+    QCOMPARE(failed.count(), 1);
+    const QString message = failed.at(0).at(0).toString();
+    QVERIFY2(message.contains(QString::number(first.port())) && message.contains(QStringLiteral("otro programa"))
+                 && message.contains(QStringLiteral("--puerto-tcp")),
+             qPrintable(message));
+    QCOMPARE(second.errorString(), message);
+    first.close();
+    QVERIFY(second.listen(second.port()));
+}
+
+void TestOneClientServer::privilegedPort_tellsHowToAllowIt()
+{
+    // As root the refusal is seen from a child process that has given up root.
+    const bool asRoot = ::geteuid() == 0;
+    if (!asRoot && mayListenOn1007())
+        QSKIP("this system lets every user listen on port 1007");
+    const pid_t child = asRoot ? ::fork() : 0;
+    QVERIFY(child >= 0);
+    if (child == 0) {
+        if (asRoot && (::setgid(65534) != 0 || ::setuid(65534) != 0 || mayListenOn1007()))
+            ::_exit(3);
+        OneClientServer server;
+        const bool explained = !server.listen(1007) && server.errorString().contains(QStringLiteral("setcap"))
+                               && server.errorString().contains(QStringLiteral("ip_unprivileged_port_start=1007"));
+        if (asRoot)
+            ::_exit(explained ? 0 : 1);
+        QVERIFY2(explained, qPrintable(server.errorString()));
+        return;
+    }
+    int status = 0;
+    QCOMPARE(::waitpid(child, &status, 0), child);
+    QVERIFY(WIFEXITED(status));
+    if (WEXITSTATUS(status) == 3)
+        QSKIP("this system lets every user listen on port 1007");
+    QCOMPARE(WEXITSTATUS(status), 0);
+}
+
+void TestOneClientServer::clientsSocket_probesAVanishedMachine()
+{
+    OneClientServer server;
+    server.setKeepAlive(7, 3, 4);
+    QVERIFY(server.listen(0));
+    auto client = connectTo(server.port());
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+    // The kernel probes the idle connection and ends it when the client does not answer.
+    const int fd = int(server.findChild<QTcpSocket *>()->socketDescriptor());
+    auto option = [fd](int level, int name) {
+        int value = -1;
+        socklen_t size = sizeof value;
+        ::getsockopt(fd, level, name, &value, &size);
+        return value;
+    };
+    QCOMPARE(option(SOL_SOCKET, SO_KEEPALIVE), 1);
+    QCOMPARE(option(IPPROTO_TCP, TCP_KEEPIDLE), 7);
+    QCOMPARE(option(IPPROTO_TCP, TCP_KEEPINTVL), 3);
+    QCOMPARE(option(IPPROTO_TCP, TCP_KEEPCNT), 4);
+    QCOMPARE(option(IPPROTO_TCP, TCP_USER_TIMEOUT), 19000);
+}
+
+void TestOneClientServer::failedAccept_listensAgain()
+{
+    OneClientServer server;
+    Events events(&server);
+    QVERIFY(server.listen(0));
+    // Connected in the system's queue; the server has not taken it yet.
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress::LocalHost, server.port());
+    QVERIFY(refused.waitForConnected(kWaitMs));
+    // No descriptor left for the connection: the system's accept fails.
+    rlimit saved{};
+    QVERIFY(::getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    const int lowestFree = ::dup(0);
+    ::close(lowestFree);
+    rlimit low = saved;
+    low.rlim_cur = rlim_t(lowestFree);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &low) == 0);
+    const bool lost = QTest::qWaitFor([&events] { return events.log.contains(QStringLiteral("lost")); }, kWaitMs);
+    QVERIFY(::setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY(lost);
+
+    QTRY_COMPARE_WITH_TIMEOUT(events.log.last(), QStringLiteral("listening"), kWaitMs);
+    auto next = connectTo(server.port());
+    QVERIFY(next);
+    QTRY_VERIFY_WITH_TIMEOUT(server.hasClient(), kWaitMs);
+}
+
+void TestOneClientServer::destroyedInsideOwnSignal_data()
+{
+    QTest::addColumn<QString>("signal");
+    QTest::newRow("clientAccepted") << "accepted";
+    QTest::newRow("dataArrived") << "data";
+    QTest::newRow("clientClosed") << "closed";
+    QTest::newRow("listening again") << "listening";
+}
+
+void TestOneClientServer::destroyedInsideOwnSignal()
+{
+    QFETCH(QString, signal);
+    auto *server = new OneClientServer(this);
+    QPointer<OneClientServer> watch(server);
+    QVERIFY(server->listen(0));
+    const quint16 port = server->port();
+    auto destroyOn = [server, signal](const char *name) {
+        return [server, signal, name] {
+            if (signal == QLatin1String(name))
+                delete server;
+        };
+    };
+    connect(server, &OneClientServer::clientAccepted, server, destroyOn("accepted"));
+    connect(server, &OneClientServer::dataArrived, server, destroyOn("data"));
+    connect(server, &OneClientServer::clientClosed, server, destroyOn("closed"));
+    connect(server, &OneClientServer::listening, server, destroyOn("listening"));
+
+    auto client = connectTo(port);
+    QVERIFY(client);
+    QSignalSpy clientClosed(client.get(), &QTcpSocket::disconnected);
+    client->write("A45");
+    QTest::qWait(50);
+    if (watch)
+        client->disconnectFromHost();
+    QTRY_VERIFY_WITH_TIMEOUT(watch.isNull(), kWaitMs);
+    // The client sees the end of its connection, and nothing is left listening.
+    QTRY_COMPARE_WITH_TIMEOUT(clientClosed.count(), 1, kWaitMs);
+    QVERIFY(!connectTo(port));
+}
+
+QTEST_GUILESS_MAIN(TestOneClientServer)
+#include "tst_oneclientserver.moc"

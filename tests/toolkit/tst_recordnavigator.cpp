@@ -1,0 +1,278 @@
+#include "recordnavigator.h"
+#include "sqlitefile.h"
+
+#include <QLineEdit>
+#include <QRegularExpression>
+#include <QSignalSpy>
+#include <QSqlDatabase>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <memory>
+
+using SqliteFile::Rows;
+
+class TestRecordNavigator : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void moves_data();
+    void moves();
+    void editThenMove_writesFirst_typedBackIsNoEdit();
+    void refusedWrite_keepsEverythingTypedUntilCorrected_data();
+    void refusedWrite_keepsEverythingTypedUntilCorrected();
+    void refusedEditTypedBack_isNotWrittenLater();
+    void editOfARecordAnotherProgramDeleted_isReported();
+    void addNew_data();
+    void addNew();
+    void deleteCurrent_keepsTheValuesUntilAMove();
+    void readOnly_neitherEditsNorAddsNorDeletes();
+
+private:
+    void createTable(const Rows &rows);
+    bool openNavigator(bool readOnly = false);
+    void click(const char *button);
+    Rows stored() const
+    {
+        return SqliteFile::readRows(m_path, QStringLiteral("SELECT id, name FROM people ORDER BY rowid"));
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_path;
+    std::unique_ptr<QWidget> m_host;
+    QLineEdit *m_id = nullptr;
+    QLineEdit *m_name = nullptr;
+    RecordNavigator *m_navigator = nullptr;
+    std::unique_ptr<QSignalSpy> m_failures;
+};
+
+void TestRecordNavigator::init()
+{
+    // A connection still in use when it is removed, or any other complaint of Qt SQL, is a fault.
+    QTest::failOnWarning(QRegularExpression(QStringLiteral("QSql")));
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_path = m_dir->filePath(QStringLiteral("people.db"));
+    m_host = std::make_unique<QWidget>();
+    auto *layout = new QVBoxLayout(m_host.get());
+    m_id = new QLineEdit(m_host.get());
+    m_name = new QLineEdit(m_host.get());
+    m_navigator = new RecordNavigator(m_host.get());
+    layout->addWidget(m_id);
+    layout->addWidget(m_name);
+    layout->addWidget(m_navigator);
+    m_navigator->bind(m_id, QStringLiteral("id"));
+    m_navigator->bind(m_name, QStringLiteral("name"));
+    m_failures = std::make_unique<QSignalSpy>(m_navigator, &RecordNavigator::failed);
+    m_host->show();
+}
+
+void TestRecordNavigator::cleanup()
+{
+    m_navigator->close();
+    m_failures.reset();
+    m_host.reset();
+    QSqlDatabase::removeDatabase(QStringLiteral("navigator"));
+    m_dir.reset();
+}
+
+void TestRecordNavigator::createTable(const Rows &rows)
+{
+    QStringList statements{QStringLiteral("CREATE TABLE people (id TEXT PRIMARY KEY NOT NULL CHECK (id <> ''), name TEXT)"),
+                           QStringLiteral("BEGIN")};
+    for (const auto &row : rows)
+        statements << QStringLiteral("INSERT INTO people VALUES ('%1', '%2')").arg(row.first, row.second);
+    statements << QStringLiteral("COMMIT");
+    QVERIFY(SqliteFile::execAll(m_path, statements));
+}
+
+bool TestRecordNavigator::openNavigator(bool readOnly)
+{
+    QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("navigator"));
+    db.setDatabaseName(m_path);
+    return db.open() && m_navigator->open(db, QStringLiteral("people"), readOnly);
+}
+
+void TestRecordNavigator::click(const char *button)
+{
+    QTest::mouseClick(m_navigator->findChild<QToolButton *>(QLatin1String(button)), Qt::LeftButton);
+}
+
+void TestRecordNavigator::moves_data()
+{
+    QTest::addColumn<QStringList>("clicks");
+    QTest::addColumn<QString>("id");
+    QTest::newRow("opening shows the first") << QStringList() << "P000";
+    QTest::newRow("next") << QStringList{"moveNext"} << "P001";
+    QTest::newRow("previous at the start stays") << QStringList{"movePrevious"} << "P000";
+    // More rows than the model reads in one go.
+    QTest::newRow("last") << QStringList{"moveLast"} << "P299";
+    QTest::newRow("next past the end stays") << QStringList{"moveLast", "moveNext"} << "P299";
+    QTest::newRow("last then previous") << QStringList{"moveLast", "movePrevious"} << "P298";
+    QTest::newRow("last then first") << QStringList{"moveLast", "moveFirst"} << "P000";
+}
+
+void TestRecordNavigator::moves()
+{
+    QFETCH(QStringList, clicks);
+    QFETCH(QString, id);
+    Rows rows;
+    for (int i = 0; i < 300; ++i)
+        rows.append({QStringLiteral("P%1").arg(i, 3, 10, QLatin1Char('0')), QStringLiteral("n%1").arg(i)});
+    createTable(rows);
+    QVERIFY(openNavigator());
+    for (const QString &button : std::as_const(clicks))
+        click(button.toLatin1().constData());
+    QCOMPARE(m_id->text(), id);
+    QCOMPARE(m_name->text(), QStringLiteral("n%1").arg(id.mid(1).toInt()));
+    QCOMPARE(m_failures->count(), 0);
+}
+
+void TestRecordNavigator::editThenMove_writesFirst_typedBackIsNoEdit()
+{
+    createTable({{"A1", "Ana"}, {"B2", "Beto"}});
+    QVERIFY(openNavigator());
+    m_name->setText(QStringLiteral("Anabel"));
+    click("moveNext");
+    QCOMPARE(m_id->text(), QStringLiteral("B2"));
+    QCOMPARE(stored(), (Rows{{"A1", "Anabel"}, {"B2", "Beto"}}));
+
+    const QByteArray before = SqliteFile::fileBytes(m_path);
+    QTest::keyClicks(m_name, "x");
+    QTest::keyClick(m_name, Qt::Key_Backspace);
+    click("moveFirst");
+    QVERIFY(m_navigator->savePending());
+    QCOMPARE(SqliteFile::fileBytes(m_path), before);
+}
+
+void TestRecordNavigator::refusedWrite_keepsEverythingTypedUntilCorrected_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("engine");
+    QTest::newRow("duplicate key") << "A1" << "UNIQUE constraint failed: people.id";
+    QTest::newRow("empty key") << "" << "CHECK constraint failed";
+}
+
+void TestRecordNavigator::refusedWrite_keepsEverythingTypedUntilCorrected()
+{
+    QFETCH(QString, id);
+    QFETCH(QString, engine);
+    const Rows rows{{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Cira"}};
+    createTable(rows);
+    QVERIFY(openNavigator());
+    click("moveNext");
+    m_id->setText(id);
+    m_name->setText(QStringLiteral("Bruno"));
+
+    click("moveNext");
+    QCOMPARE(m_failures->count(), 1);
+    QVERIFY2(m_navigator->lastError().databaseText().startsWith(engine),
+             qPrintable(m_navigator->lastError().databaseText()));
+    QCOMPARE(m_navigator->currentRow(), 1);
+    QCOMPARE(m_id->text(), id);
+    QCOMPARE(m_name->text(), QStringLiteral("Bruno"));
+    QVERIFY(!m_navigator->savePending());
+    QCOMPARE(stored(), rows);
+
+    m_id->setText(QStringLiteral("B5"));
+    click("moveNext");
+    QCOMPARE(m_id->text(), QStringLiteral("C3"));
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B5", "Bruno"}, {"C3", "Cira"}}));
+}
+
+void TestRecordNavigator::refusedEditTypedBack_isNotWrittenLater()
+{
+    createTable({{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Cira"}});
+    QVERIFY(openNavigator());
+    click("moveNext");
+    m_id->setText(QStringLiteral("A1"));
+    click("moveNext");
+    QCOMPARE(m_failures->count(), 1);
+    m_id->setText(QStringLiteral("B2"));
+    click("moveNext");
+    QCOMPARE(m_id->text(), QStringLiteral("C3"));
+    // The refused change must not ride along with the next write.
+    m_name->setText(QStringLiteral("Ciro"));
+    click("moveFirst");
+    QCOMPARE(m_failures->count(), 1);
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Ciro"}}));
+}
+
+void TestRecordNavigator::editOfARecordAnotherProgramDeleted_isReported()
+{
+    createTable({{"A1", "Ana"}, {"B2", "Beto"}});
+    QVERIFY(openNavigator());
+    QVERIFY(SqliteFile::execAll(m_path, {QStringLiteral("DELETE FROM people WHERE id = 'A1'")}));
+    m_name->setText(QStringLiteral("Anabel"));
+    QVERIFY(!m_navigator->savePending());
+    QCOMPARE(m_navigator->lastError().nativeErrorCode(), RecordNavigator::recordGoneCode());
+    QCOMPARE(m_name->text(), QStringLiteral("Anabel"));
+    QCOMPARE(stored(), (Rows{{"B2", "Beto"}}));
+}
+
+void TestRecordNavigator::addNew_data()
+{
+    QTest::addColumn<QString>("id");
+    QTest::addColumn<Rows>("after");
+    QTest::addColumn<QString>("shownAfterMove");
+    QTest::newRow("typed, written on the move") << "D4" << Rows{{"A1", "Ana"}, {"B2", "Beto"}, {"D4", "Dora"}} << "A1";
+    // Back where the user was, then one on.
+    QTest::newRow("left blank, dropped") << "" << Rows{{"A1", "Ana"}, {"B2", "Beto"}} << "B2";
+}
+
+void TestRecordNavigator::addNew()
+{
+    QFETCH(QString, id);
+    QFETCH(Rows, after);
+    QFETCH(QString, shownAfterMove);
+    createTable({{"A1", "Ana"}, {"B2", "Beto"}});
+    QVERIFY(openNavigator());
+    QVERIFY(m_navigator->addNew());
+    QVERIFY(m_navigator->isAddingNew() && !m_navigator->hasCurrentRecord());
+    QCOMPARE(m_id->text() + m_name->text(), QString());
+    QTest::keyClicks(m_id, id);
+    if (!id.isEmpty())
+        QTest::keyClicks(m_name, "Dora");
+    click(id.isEmpty() ? "moveNext" : "moveFirst");
+    QCOMPARE(m_id->text(), shownAfterMove);
+    QCOMPARE(stored(), after);
+    QCOMPARE(m_failures->count(), 0);
+}
+
+void TestRecordNavigator::deleteCurrent_keepsTheValuesUntilAMove()
+{
+    createTable({{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Cira"}});
+    QVERIFY(openNavigator());
+    click("moveNext");
+    // An edit that was never written goes with its record.
+    m_name->setText(QStringLiteral("Bruno"));
+    QVERIFY(m_navigator->deleteCurrent());
+    QCOMPARE(m_name->text(), QStringLiteral("Bruno"));
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"C3", "Cira"}}));
+    QVERIFY(!m_navigator->hasCurrentRecord());
+    QVERIFY(!m_navigator->deleteCurrent());
+    click("moveNext");
+    QCOMPARE(m_id->text(), QStringLiteral("C3"));
+    QCOMPARE(m_failures->count(), 0);
+}
+
+void TestRecordNavigator::readOnly_neitherEditsNorAddsNorDeletes()
+{
+    const Rows rows{{"A1", "Ana"}, {"B2", "Beto"}};
+    createTable(rows);
+    QVERIFY(openNavigator(true));
+    QVERIFY(m_id->isReadOnly());
+    QTest::keyClicks(m_name, "zzz");
+    click("moveNext");
+    QCOMPARE(m_id->text(), QStringLiteral("B2"));
+    QVERIFY(!m_navigator->addNew());
+    QVERIFY(!m_navigator->deleteCurrent());
+    QCOMPARE(stored(), rows);
+}
+
+QTEST_MAIN(TestRecordNavigator)
+#include "tst_recordnavigator.moc"
