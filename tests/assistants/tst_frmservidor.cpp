@@ -27,6 +27,7 @@ class TestFrmServidor : public QObject
 private slots:
     void clientSession_isLoggedLineByLine();
     void portTaken_isOneLogLine();
+    void border_isFixed();
 };
 
 void TestFrmServidor::clientSession_isLoggedLineByLine()
@@ -67,6 +68,16 @@ void TestFrmServidor::portTaken_isOneLogLine()
     const QStringList lines = log(&second);
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().contains(QString::number(taken.tcpPort)), qPrintable(lines.first()));
+}
+
+void TestFrmServidor::border_isFixed()
+{
+    Frame frame;
+    frmServidor form(settings(), &frame.area);
+    form.showIn(&frame.area);
+    const QSize designed = form.subWindow()->size();
+    form.subWindow()->resize(designed + QSize(40, 30));
+    QCOMPARE(form.subWindow()->size(), designed);
 }
 
 QTEST_MAIN(TestFrmServidor)

@@ -71,6 +71,9 @@ void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()
     auto *form = new frmInternetServidor(settings(), &frame.area);
     form->showIn(&frame.area);
     QCOMPARE(text(form, "txtIPservidor"), OneClientServer::LocalIP());
+    // Ordinary text boxes on the blue window.
+    for (const char *box : {"txtIPservidor", "txtPuerto"})
+        QCOMPARE(control(form, box)->grab().toImage().pixelColor(10, 10), QColor(Qt::white));
     auto client = connectTo(shownPort(form));
     QVERIFY(client);
     send(*client, "A45");
