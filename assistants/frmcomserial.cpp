@@ -95,6 +95,7 @@ void frmComSerial::Form_Load()
         window->setWindowIcon(windowIcon());
 
     m_problemShown = false;
+    m_shown = false;
     SerialSettings serial;
     serial.device = m_settings.serialDevice;
     serial.line = QStringLiteral("9600,n,8,1");
@@ -111,11 +112,13 @@ void frmComSerial::cmdTransmite_Click()
     // Without a port nothing can go out; the typed text stays in the box for later.
     if (!m_ui->Comm1->isOpen()) {
         m_ui->lblRecibe->setText(QStringLiteral("Puerto serie cerrado: no se envió nada"));
+        m_shown = false;
         return;
     }
 
     receivedText.reset(QStringLiteral(" "));
     m_ui->lblRecibe->setText(receivedText.shown());
+    m_shown = true;
     m_ui->Comm1->clearInput();
     const QString message = m_ui->txtDisplay->text() + ReceivedText::kTerminator;
     m_ui->Comm1->clearOutput();
@@ -125,6 +128,7 @@ void frmComSerial::cmdTransmite_Click()
     for (const QChar c : message) {
         if (!m_ui->Comm1->output(QString(c))) {
             m_ui->lblRecibe->setText(QStringLiteral("Puerto serie cerrado: el mensaje no se envió entero"));
+            m_shown = false;
             return;
         }
     }
@@ -135,8 +139,10 @@ void frmComSerial::Comm1_OnComm()
 {
     // Every event reads, whatever its kind: an event with nothing waiting still shows
     // receivedText, which is how the display leaves its first text.
-    receivedText.append(m_ui->Comm1->input());
-    m_ui->lblRecibe->setText(receivedText.shown());
+    if (receivedText.append(m_ui->Comm1->input()) || !m_shown) {
+        m_ui->lblRecibe->setText(receivedText.shown());
+        m_shown = true;
+    }
 }
 
 void frmComSerial::reportProblem(const QString &text)

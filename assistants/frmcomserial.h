@@ -34,6 +34,8 @@ private:
     // What has arrived since the last transmission. A window-level variable: it outlives
     // the controls, so a reopened window goes on appending to it.
     ReceivedText receivedText;
+    // Whether the display shows receivedText, rather than its first text or a message.
+    bool m_shown = false;
     // One message box per load is enough: a failing port tends to fail again and again.
     bool m_problemShown = false;
 };

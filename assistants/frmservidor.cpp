@@ -25,11 +25,20 @@ protected:
     void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
     {
         QStyledItemDelegate::initStyleOption(option, index);
-        // No character is narrower than a pixel.
-        const qsizetype fits = qMax(option->rect.width(), 1);
+        if (m_narrowest == 0) {
+            m_narrowest = option->fontMetrics.horizontalAdvance(QLatin1Char(' '));
+            for (char c = '!'; c <= '~'; ++c)
+                m_narrowest = qMin(m_narrowest, option->fontMetrics.horizontalAdvance(QLatin1Char(c)));
+            m_narrowest = qMax(m_narrowest, 1);
+        }
+        const qsizetype fits = option->rect.width() / m_narrowest + 1;
         if (option->text.size() > fits)
             option->text.truncate(fits);
     }
+
+private:
+    // The advance of the font's narrowest character, in pixels.
+    mutable int m_narrowest = 0;
 };
 
 } // namespace

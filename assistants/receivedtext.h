@@ -16,7 +16,8 @@ public:
     static constexpr qsizetype kShownLength = 4096;
 
     void reset(const QString &text) { m_text = text; }
-    void append(const QString &received);
+    // False when what a display shows stays as it was.
+    bool append(const QString &received);
 
     const QString &text() const { return m_text; }
     QString shown() const { return m_text.left(kShownLength); }

@@ -74,9 +74,14 @@ void TestFrmComSerial::receivedText()
     QFETCH(QByteArrayList, reads);
     QFETCH(QString, text);
     ReceivedText received;
-    for (const QByteArray &read : reads)
-        received.append(WinAnsi::decode(read));
+    QString shown;
+    for (const QByteArray &read : reads) {
+        if (received.append(WinAnsi::decode(read)))
+            shown = received.shown();
+    }
     QCOMPARE(received.text(), text);
+    // What it says changed is all a display has to be given again.
+    QCOMPARE(shown, received.shown());
     // The display is given what it can show, however much has come.
     QCOMPARE(received.shown(), text.left(ReceivedText::kShownLength));
 }

@@ -1,0 +1,171 @@
+// What one more message costs a window that has already shown a great deal: the TCP
+// message window after 10 MB logged, the serial terminal after 1 MB shown. Each figure is
+// the CPU time from the message's arrival to the window painted with it; it must not grow
+// with what is already on screen.
+#include "forms.h"
+#include "frmcomserial.h"
+#include "frmservidor.h"
+#include "ptypair.h"
+#include "seriallink.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+#include <QLabel>
+#include <QListWidget>
+
+#include <atomic>
+#include <ctime>
+
+#include <sys/wait.h>
+#include <unistd.h>
+#include <thread>
+
+namespace {
+
+double cpuSeconds()
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &now);
+    return double(now.tv_sec) + double(now.tv_nsec) / 1e9;
+}
+
+// Runs the loop until done() and the window has painted what changed.
+template <typename Done>
+void handle(Done done)
+{
+    while (!done())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 5);
+    QCoreApplication::processEvents();
+}
+
+void BM_ServerLog_OneMoreMessage(benchmark::State &state)
+{
+    const qint64 shownBytes = state.range(0) << 20;
+    Forms::Frame frame;
+    frmServidor form(Forms::settings(), &frame.area);
+    form.showIn(&frame.area);
+    const auto *log = form.findChild<QListWidget *>(QStringLiteral("lstDatos"));
+    auto client = Forms::connectTo(Forms::shownPort(&form));
+    handle([&] { return log->count() == 2; });
+    const QByteArray chunk(64 * 1024, 'x');
+    for (qint64 sent = 0; sent < shownBytes; sent += chunk.size())
+        client->write(chunk);
+    handle([&] { return !client->bytesToWrite(); });
+    QTest::qWait(500);
+    for (auto _ : state) {
+        const int lines = log->count();
+        const double start = cpuSeconds();
+        client->write("hola");
+        client->flush();
+        handle([&] { return log->count() > lines; });
+        state.SetIterationTime(cpuSeconds() - start);
+    }
+    state.counters["log_lines"] = log->count();
+}
+BENCHMARK(BM_ServerLog_OneMoreMessage)->Arg(0)->Arg(10)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_Terminal_OneMoreReceive(benchmark::State &state)
+{
+    const qint64 shownBytes = state.range(0) << 20;
+    PtyPair pty;
+    if (!pty.start()) {
+        state.SkipWithError("socat");
+        return;
+    }
+    Forms::Frame frame;
+    frmComSerial form(Forms::settings(pty.devicePath()), &frame.area);
+    form.showIn(&frame.area);
+    auto *shown = form.findChild<QLabel *>(QStringLiteral("lblRecibe"));
+    // Words, so that the display wraps them as it would a long conversation.
+    QByteArray text;
+    while (text.size() < shownBytes)
+        text += "mensaje recibido ";
+    // From another thread, while the window reads: the line holds only a few kilobytes.
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        pty.writePeer(text);
+        written = true;
+    });
+    handle([&] { return written.load(); });
+    writer.join();
+    QTest::qWait(500);
+    int events = 0;
+    QObject::connect(form.findChild<SerialLink *>(), &SerialLink::commEvent, &form, [&events] { ++events; });
+    for (auto _ : state) {
+        const int before = events;
+        const double start = cpuSeconds();
+        pty.writePeer("z");
+        handle([&] { return events > before; });
+        state.SetIterationTime(cpuSeconds() - start);
+    }
+    state.counters["shown_chars"] = double(shown->text().size());
+}
+BENCHMARK(BM_Terminal_OneMoreReceive)->Arg(0)->Arg(1)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+// A line at 9600 baud, one byte at a time as a slow machine sends, into a terminal that has
+// shown 1 MB already: the share of one core the program spends on it. The sender is another
+// process, so that its own work is not counted.
+void BM_Terminal_9600BaudTrickle(benchmark::State &state)
+{
+    PtyPair pty;
+    if (!pty.start()) {
+        state.SkipWithError("socat");
+        return;
+    }
+    Forms::Frame frame;
+    frmComSerial form(Forms::settings(pty.devicePath()), &frame.area);
+    form.showIn(&frame.area);
+    std::atomic<bool> written{false};
+    std::thread writer([&] {
+        pty.writePeer(QByteArray(1 << 20, 'x'));
+        written = true;
+    });
+    handle([&] { return written.load(); });
+    writer.join();
+    QTest::qWait(500);
+    const int seconds = int(state.range(0));
+    for (auto _ : state) {
+        const pid_t sender = ::fork();
+        if (sender == 0) {
+            // 960 bytes a second: ten bits a byte on the line.
+            for (int i = 0; i < seconds * 960; ++i) {
+                pty.writePeer("y");
+                ::usleep(1041);
+            }
+            ::_exit(0);
+        }
+        const double start = cpuSeconds();
+        QElapsedTimer wall;
+        wall.start();
+        QEventLoop loop;
+        QTimer poll;
+        QObject::connect(&poll, &QTimer::timeout, &loop, [&] {
+            int status = 0;
+            if (::waitpid(sender, &status, WNOHANG) != 0)
+                loop.quit();
+        });
+        poll.start(200);
+        loop.exec();
+        state.counters["core_percent"] = 100.0 * (cpuSeconds() - start) / (wall.elapsed() / 1000.0);
+    }
+}
+BENCHMARK(BM_Terminal_9600BaudTrickle)->Arg(20)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
