@@ -64,6 +64,8 @@ void frmComSerial::createControls(QWidget *surface)
     QLabel *toSend = Controls::label(surface, "lblMsgTx", QStringLiteral("Mensaje a transmitir"),
                                      rect(2400, 2040, 1815, 255));
     Controls::setForeColor(toSend, DesignUnits::color(0x00C00000));
+    // The caption names the box for a screen reader.
+    toSend->setBuddy(m_ui->txtDisplay);
 
     m_ui->lblRecibe = Controls::label(surface, "lblRecibe", QStringLiteral("No se ha recibido nada"),
                                       rect(360, 600, 4095, 495));

@@ -89,11 +89,13 @@ void frmServidor::createControls(QWidget *surface)
             [this](const QString &reason) { log(QStringLiteral("[Cliente perdido: ") + reason + QLatin1Char(']')); });
 
     m_ui->txtDatos = Controls::textBox(surface, "txtDatos", QString(), rect(360, 4200, 4815, 285));
+    m_ui->txtDatos->setAccessibleName(QStringLiteral("Texto a enviar"));
     QPushButton *send = Controls::button(surface, "cmdEnviar", QStringLiteral("Enviar"), rect(5280, 4200, 1095, 375));
     connect(send, &QPushButton::clicked, this, &frmServidor::cmdEnviar_Click);
 
     m_ui->lstDatos = new QListWidget(surface);
     m_ui->lstDatos->setObjectName(QStringLiteral("lstDatos"));
+    m_ui->lstDatos->setAccessibleName(QStringLiteral("Registro de la conexión"));
     m_ui->lstDatos->setGeometry(rect(360, 1320, 5895, 2595));
     // Every line is one text line high: the list need not measure each to lay them out.
     m_ui->lstDatos->setUniformItemSizes(true);
@@ -109,8 +111,10 @@ void frmServidor::createControls(QWidget *surface)
     font.setBold(true);
     heading->setFont(font);
     Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
-    Controls::label(surface, "Label2", QStringLiteral("Puerto"), rect(120, 720, 975, 255));
-    Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255));
+    // The captions name their boxes for a screen reader.
+    Controls::label(surface, "Label2", QStringLiteral("Puerto"), rect(120, 720, 975, 255))->setBuddy(m_ui->txtPuerto);
+    Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255))
+        ->setBuddy(m_ui->txtIPservidor);
 
     // Labels take no focus: the order runs over the boxes, the log and the button.
     Controls::setTabOrder(surface, {"txtIPservidor", "txtPuerto", "lstDatos", "cmdEnviar", "txtDatos"});

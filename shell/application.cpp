@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QFont>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QTranslator>
 
@@ -11,6 +12,13 @@ void setUp(QApplication &app)
 {
     QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
     QApplication::setApplicationVersion(QStringLiteral(BRAZO_VERSION));
+    // The frame and the task bar show the program's icon, and the desktop finds the
+    // program's entry by this name.
+    QIcon icon;
+    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+        icon.addFile(QStringLiteral(":/iconos/brazo-%1.png").arg(size), QSize(size, size));
+    QApplication::setWindowIcon(icon);
+    QGuiApplication::setDesktopFileName(QStringLiteral("mx.torvane.SimuladorBrazo"));
 
     // Qt's own texts (standard buttons, the reasons of a port or a socket, the command
     // line's help) read in Spanish like the rest of the program, whatever the system's

@@ -5,7 +5,8 @@ class QApplication;
 namespace Application {
 
 // What the program sets once for the whole application before its first window: its
-// name and version, Qt's own texts in Spanish, and the font the windows were laid out for.
+// name, version and icon, Qt's own texts in Spanish, and the font the windows were laid
+// out for.
 void setUp(QApplication &app);
 
 } // namespace Application

@@ -113,33 +113,34 @@ void frmAyudaSimulador::createControls(QWidget *surface)
     // Created first, so first in the tab order.
     auto *box = new QPlainTextEdit(surface);
     box->setObjectName(QStringLiteral("txtExplicacion"));
+    box->setAccessibleName(QStringLiteral("Explicación"));
     box->setGeometry(DesignUnits::rect(2640, 5160, 4575, 2655));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     Controls::setForeColor(box, DesignUnits::color(kRed));
     m_ui->txtExplicacion = box;
 
-    image(surface, "imgQ1", 480, 480, 1935, 1110, &frmAyudaSimulador::imgQ1_MouseMove);
-    image(surface, "imgQ2", 480, 1760, 1935, 1095, &frmAyudaSimulador::imgQ2_MouseMove);
-    image(surface, "imgQ3", 480, 3040, 1935, 1095, &frmAyudaSimulador::imgQ3_MouseMove);
-    image(surface, "imgQ4", 480, 4320, 1935, 1095, &frmAyudaSimulador::imgQ4_MouseMove);
-    image(surface, "imgX", 3000, 720, 3135, 615, &frmAyudaSimulador::imgX_MouseMove);
-    image(surface, "imgY", 3000, 2340, 3135, 615, &frmAyudaSimulador::imgY_MouseMove);
-    image(surface, "imgZ", 3000, 3960, 3135, 615, &frmAyudaSimulador::imgZ_MouseMove);
-    image(surface, "imgVistaLateral", 7560, 720, 1095, 375, nullptr);
-    image(surface, "imgLateral", 7200, 1200, 3135, 2895,
-                       &frmAyudaSimulador::imgLateral_MouseMove);
-    image(surface, "imgSuperior", 7200, 4080, 3135, 3015,
-                        &frmAyudaSimulador::imgSuperior_MouseMove);
+    using Form = frmAyudaSimulador;
+    image(surface, "imgQ1", QStringLiteral("Ángulo Q1"), 480, 480, 1935, 1110, &Form::imgQ1_MouseMove);
+    image(surface, "imgQ2", QStringLiteral("Ángulo Q2"), 480, 1760, 1935, 1095, &Form::imgQ2_MouseMove);
+    image(surface, "imgQ3", QStringLiteral("Ángulo Q3"), 480, 3040, 1935, 1095, &Form::imgQ3_MouseMove);
+    image(surface, "imgQ4", QStringLiteral("Ángulo Q4"), 480, 4320, 1935, 1095, &Form::imgQ4_MouseMove);
+    image(surface, "imgX", QStringLiteral("Posición en X"), 3000, 720, 3135, 615, &Form::imgX_MouseMove);
+    image(surface, "imgY", QStringLiteral("Posición en Y"), 3000, 2340, 3135, 615, &Form::imgY_MouseMove);
+    image(surface, "imgZ", QStringLiteral("Posición en Z"), 3000, 3960, 3135, 615, &Form::imgZ_MouseMove);
+    image(surface, "imgVistaLateral", QStringLiteral("Título Vista Lateral"), 7560, 720, 1095, 375, nullptr);
+    image(surface, "imgLateral", QStringLiteral("Vista lateral"), 7200, 1200, 3135, 2895, &Form::imgLateral_MouseMove);
+    image(surface, "imgSuperior", QStringLiteral("Vista superior"), 7200, 4080, 3135, 3015, &Form::imgSuperior_MouseMove);
 }
 
-void frmAyudaSimulador::image(QWidget *surface, const char *name, int left, int top, int width,
-                              int height, MouseMoveHandler handler)
+void frmAyudaSimulador::image(QWidget *surface, const char *name, const QString &description, int left,
+                              int top, int width, int height, MouseMoveHandler handler)
 {
     auto *control = new QLabel(surface);
     control->setObjectName(QLatin1String(name));
     control->setGeometry(DesignUnits::rect(left, top, width, height));
     control->setScaledContents(true);
+    control->setAccessibleName(description);
     control->setPixmap(QPixmap(QStringLiteral(":/guia/%1.bmp").arg(QLatin1String(name))));
     if (handler) {
         control->setMouseTracking(true);

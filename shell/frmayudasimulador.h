@@ -31,8 +31,9 @@ private:
                                                          qreal, qreal);
     struct Ui;
 
-    void image(QWidget *surface, const char *name, int left, int top, int width, int height,
-               MouseMoveHandler handler);
+    // A picture, named for a screen reader by what it shows.
+    void image(QWidget *surface, const char *name, const QString &description, int left, int top,
+               int width, int height, MouseMoveHandler handler);
 
     // The arguments are those of every mouse move; the guide needs none of them.
     void Form_MouseMove(Qt::MouseButtons Button, Qt::KeyboardModifiers Shift, qreal X, qreal Y);

@@ -52,14 +52,20 @@ void frmRegistros::createControls(QWidget *surface)
     using DesignUnits::rect;
 
     m_ui = new Ui(surface);
-    Controls::autoSize(Controls::label(surface, "Label1", QStringLiteral("Id del Empleado:"), rect(120, 360, 1185, 195)));
-    Controls::autoSize(Controls::label(surface, "Label2", QStringLiteral("Nombre:"), rect(240, 840, 600, 195)));
+    QLabel *idCaption = Controls::label(surface, "Label1", QStringLiteral("Id del Empleado:"), rect(120, 360, 1185, 195));
+    Controls::autoSize(idCaption);
+    QLabel *nameCaption = Controls::label(surface, "Label2", QStringLiteral("Nombre:"), rect(240, 840, 600, 195));
+    Controls::autoSize(nameCaption);
     m_ui->txtidEmpleado = Controls::textBox(surface, "txtidEmpleado", QString(), rect(1920, 240, 1695, 285));
     m_ui->txtnombreEmpleado = Controls::textBox(surface, "txtnombreEmpleado", QString(), rect(1920, 840, 4935, 285));
+    // The captions name their boxes for a screen reader.
+    idCaption->setBuddy(m_ui->txtidEmpleado);
+    nameCaption->setBuddy(m_ui->txtnombreEmpleado);
     QPushButton *add = Controls::button(surface, "cmdagregar", QStringLiteral("&Agregar"), rect(7080, 360, 1215, 495));
     QPushButton *remove = Controls::button(surface, "cmdeliminar", QStringLiteral("&Eliminar"), rect(7080, 1200, 1215, 495));
     m_ui->datEmpleados = new RecordNavigator(surface);
     m_ui->datEmpleados->setObjectName(QStringLiteral("datEmpleados"));
+    m_ui->datEmpleados->setAccessibleName(QStringLiteral("Registros de empleados"));
     m_ui->datEmpleados->setGeometry(rect(960, 2040, 6060, 345));
     m_ui->datEmpleados->bind(m_ui->txtidEmpleado, QStringLiteral("IdEmpleado"));
     m_ui->datEmpleados->bind(m_ui->txtnombreEmpleado, QStringLiteral("Nombre"));

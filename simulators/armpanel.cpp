@@ -57,7 +57,9 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     // Created after the axis letters, the views stand over them where they overlap: a
     // redrawn view then repaints nothing beneath it.
     m_top = view(surface, "picSuperior", layout.picSuperior);
+    m_top->setAccessibleName(QStringLiteral("Vista superior del brazo"));
     m_side = view(surface, "picLateral", layout.picLateral);
+    m_side->setAccessibleName(QStringLiteral("Vista lateral del brazo"));
     arm::setUpTopView(m_top);
     arm::setUpSideView(m_side);
 
@@ -69,11 +71,15 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     m_readouts[0] = greyBox(surface, "txtPosicionX", QString(), layout.txtPosicionX);
     m_readouts[1] = greyBox(surface, "txtPosicionY", QString(), layout.txtPosicionY);
     m_readouts[2] = greyBox(surface, "txtPosicionZ", QString(), layout.txtPosicionZ);
+    for (int axis = 0; axis < 3; ++axis)
+        m_readouts[axis]->setAccessibleName(QStringLiteral("Posición ") + QLatin1Char("XYZ"[axis]));
     const QRect entryRects[4] = {layout.txtQ1, layout.txtQ2, layout.txtQ3, layout.txtQ4};
     for (int joint = 1; joint <= 4; ++joint) {
         const QByteArray name = "txtQ" + QByteArray::number(joint);
         QLineEdit *entry = greyBox(surface, name.constData(), kDefaultText[joint - 1], entryRects[joint - 1]);
         m_entries[joint - 1] = entry;
+        // The entries have no caption of their own: a screen reader needs a name for each.
+        entry->setAccessibleName(QStringLiteral("Ángulo Q%1").arg(joint));
         // textChanged fires for typing and for a write of a different text, synchronously,
         // and not for a write of the text already there.
         connect(entry, &QLineEdit::textChanged, this, [this, joint] { txtQ_Change(joint); });
@@ -127,9 +133,16 @@ void ArmPanel::UpdateArm()
     m_top->clear();
 
     const arm::Point3 tool = m_model.tool();
-    m_readouts[0]->setText(Conversions::toFixed(tool.x));
-    m_readouts[1]->setText(Conversions::toFixed(tool.y));
-    m_readouts[2]->setText(Conversions::toFixed(tool.z));
+    const QString x = Conversions::toFixed(tool.x);
+    const QString y = Conversions::toFixed(tool.y);
+    const QString z = Conversions::toFixed(tool.z);
+    m_readouts[0]->setText(x);
+    m_readouts[1]->setText(y);
+    m_readouts[2]->setText(z);
+    // What a screen reader says of a view is where it shows the tool.
+    const QString where = QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z);
+    m_side->setAccessibleDescription(where);
+    m_top->setAccessibleDescription(where);
 
     arm::drawSideView(m_side, m_model);
     arm::drawTopView(m_top, m_model);

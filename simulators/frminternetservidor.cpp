@@ -53,10 +53,12 @@ void frmInternetServidor::createControls(QWidget *surface)
     heading->setFont(font);
     Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
 
-    Controls::label(surface, "lblServidor", QStringLiteral("IP Servidor"), rect(3120, 360, 855, 255));
     m_ui->txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(4320, 360, 2055, 285));
-    Controls::label(surface, "lblPuerto", QStringLiteral("Puerto"), rect(3120, 960, 975, 255));
+    // The captions name their boxes for a screen reader.
+    Controls::label(surface, "lblServidor", QStringLiteral("IP Servidor"), rect(3120, 360, 855, 255))
+        ->setBuddy(m_ui->txtIPservidor);
     m_ui->txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(4320, 960, 975, 285));
+    Controls::label(surface, "lblPuerto", QStringLiteral("Puerto"), rect(3120, 960, 975, 255))->setBuddy(m_ui->txtPuerto);
 
     ArmPanelLayout layout;
     layout.Label1 = rect(240, 1440, 975, 195);

@@ -1,5 +1,6 @@
 // Every window's controls, whatever their design: inside the client area, no input over
-// another, each focusable control visited once by Tab, every caption readable whole.
+// another, each focusable control visited once by Tab, every caption readable whole, and a
+// name for a screen reader to say.
 #include "application.h"
 #include "forms.h"
 #include "frmayudasimulador.h"
@@ -10,6 +11,7 @@
 #include "frmservidor.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QLabel>
 #include <QTemporaryDir>
@@ -83,6 +85,7 @@ void TestLayout::everyWindow()
     for (QWidget *widget : controls) {
         const QString name = widget->objectName();
         QVERIFY2(surface->rect().contains(widget->geometry()), qPrintable(name));
+        QVERIFY2(!QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty(), qPrintable(name));
         const QString caption = captionOf(widget);
         if (!caption.isEmpty()) {
             const QFontMetrics metrics = widget->fontMetrics();

@@ -1,3 +1,4 @@
+#include "application.h"
 #include "empleadosdb.h"
 #include "forms.h"
 #include "mdiprincipal.h"
@@ -82,6 +83,11 @@ void TestMdiPrincipal::commands_openOneInstanceEach_reopenedLoadsAgain()
     QCOMPARE(subWindows(frame).size(), 6);
     QCOMPARE(frame.findChild<QMdiArea *>()->activeSubWindow()->widget()->objectName(),
              QStringLiteral("frmAyudaSimulador"));
+    // The frame shows the program's icon; a child window without one of its own does not.
+    auto image = [](const QIcon &icon) { return icon.pixmap(16).toImage(); };
+    QVERIFY(!frame.windowIcon().isNull());
+    QCOMPARE(image(frame.windowIcon()), image(QApplication::windowIcon()));
+    QVERIFY(image(subWindows(frame).first()->windowIcon()) != image(QApplication::windowIcon()));
 
     auto *simulator = frame.findChild<QWidget *>(QStringLiteral("frmBrazo"));
     control<QLineEdit>(simulator, "txtQ1")->setText(QStringLiteral("45"));
@@ -149,7 +155,7 @@ void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
+    Application::setUp(app);
     if (qEnvironmentVariableIsSet(kChildMode))
         return runChild(qEnvironmentVariable(kChildMode));
     TestMdiPrincipal test;

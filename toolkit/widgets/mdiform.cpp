@@ -7,6 +7,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
+#include <QStyle>
 #include <QTimer>
 
 MdiForm::MdiForm(QWidget *parent)
@@ -28,6 +29,10 @@ void MdiForm::showIn(QMdiArea *area)
             m_subWindow->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
         }
+        // A window without an icon of its own keeps the frame's standard one, not the
+        // program's.
+        if (!testAttribute(Qt::WA_SetWindowIcon))
+            m_subWindow->setWindowIcon(m_subWindow->style()->standardIcon(QStyle::SP_TitleBarMenuButton, nullptr, m_subWindow));
         area->addSubWindow(m_subWindow);
         connect(area, &QMdiArea::subWindowActivated, this, &MdiForm::subWindowActivated);
     }
