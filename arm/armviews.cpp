@@ -44,7 +44,6 @@ void drawSideView(PictureArea *view, const ArmModel &model)
     auto place = [h](const Point3 &p) { return viewPoint(p.x + 5.0, h - p.z); };
 
     view->setFillColor(DesignUnits::color(0x000000FF));
-    PictureArea::Batch batch(view);
     // Each circle goes down before the segment that ends at it, so the segments lie over
     // the circles. The first segment starts at a fixed point 35 units below the top.
     QPointF previous = viewPoint(5.0, 35.0);
@@ -62,7 +61,6 @@ void drawTopView(PictureArea *view, const ArmModel &model)
     const double cx = view->scaleWidth() / 2.0;
     const double cy = view->scaleHeight() / 2.0;
     const Point3 tool = model.tool();
-    PictureArea::Batch batch(view);
     view->line(viewPoint(cx, cy), viewPoint(cx + tool.x, cy - tool.y));
 }
 

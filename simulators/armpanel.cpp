@@ -6,6 +6,7 @@
 #include "designunits.h"
 #include "picturearea.h"
 
+#include <QAccessible>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -93,7 +94,7 @@ void ArmPanel::Form_Load()
         m_entries[joint - 1]->setText(kDefaultText[joint - 1]);
     std::array<int, 4> degrees{};
     for (int joint = 1; joint <= 4; ++joint)
-        degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text()).value_or(0);
+        degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale).value_or(0);
     m_model.load(degrees);
 }
 
@@ -110,7 +111,7 @@ JointMessageOutcome ArmPanel::JointMessage(const QString &received)
         return outcome;
     }
     entry->setText(text);
-    const std::optional<qint32> degrees = Conversions::toInt32(text);
+    const std::optional<qint32> degrees = Conversions::toInt32(text, m_locale);
     outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
     outcome.degrees = degrees.value_or(0);
     return outcome;
@@ -118,7 +119,7 @@ JointMessageOutcome ArmPanel::JointMessage(const QString &received)
 
 void ArmPanel::txtQ_Change(int joint)
 {
-    const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text());
+    const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale);
     if (!degrees)
         return;
     m_model.SetJointAngle(joint, *degrees);
@@ -133,16 +134,19 @@ void ArmPanel::UpdateArm()
     m_top->clear();
 
     const arm::Point3 tool = m_model.tool();
-    const QString x = Conversions::toFixed(tool.x);
-    const QString y = Conversions::toFixed(tool.y);
-    const QString z = Conversions::toFixed(tool.z);
+    const QString x = Conversions::toFixed(tool.x, m_locale);
+    const QString y = Conversions::toFixed(tool.y, m_locale);
+    const QString z = Conversions::toFixed(tool.z, m_locale);
     m_readouts[0]->setText(x);
     m_readouts[1]->setText(y);
     m_readouts[2]->setText(z);
-    // What a screen reader says of a view is where it shows the tool.
-    const QString where = QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z);
-    m_side->setAccessibleDescription(where);
-    m_top->setAccessibleDescription(where);
+    // What a screen reader says of a view is where it shows the tool; without one
+    // listening, the words are not worth making hundreds of times a second.
+    if (QAccessible::isActive()) {
+        const QString where = QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z);
+        m_side->setAccessibleDescription(where);
+        m_top->setAccessibleDescription(where);
+    }
 
     arm::drawSideView(m_side, m_model);
     arm::drawTopView(m_top, m_model);

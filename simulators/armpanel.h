@@ -2,6 +2,7 @@
 
 #include "kinematics.h"
 
+#include <QLocale>
 #include <QObject>
 #include <QRect>
 
@@ -69,6 +70,8 @@ private:
     void txtQ_Change(int joint);
 
     arm::ArmModel m_model;
+    // The user's locale, read once: reading it costs more than the kinematics.
+    const QLocale m_locale = QLocale::system();
     QLineEdit *m_entries[4] = {};
     QLineEdit *m_readouts[3] = {};
     PictureArea *m_side = nullptr;

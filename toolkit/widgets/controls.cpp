@@ -26,6 +26,9 @@ QLineEdit *textBox(QWidget *parent, const char *name, const QString &text, const
     box->setMaxLength(std::numeric_limits<int>::max());
     box->setText(text);
     box->setStyle(ClassicStyle::instance());
+    // The style fills the whole box, border and field: nothing behind it need be painted
+    // first when its text changes.
+    box->setAttribute(Qt::WA_OpaquePaintEvent);
     box->setGeometry(rect);
     return box;
 }

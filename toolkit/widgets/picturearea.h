@@ -2,14 +2,15 @@
 
 #include <QColor>
 #include <QImage>
-#include <QPainter>
 #include <QPointF>
+#include <QRect>
 #include <QWidget>
 
 // A drawing surface with a user scale: (0, 0) at the top-left of the inner area, y down,
-// the scale width and height spanning the whole inner area. Segments and filled circles
-// go into a backing image, so the drawing stays until the next clear whatever happens to
-// the window, and everything is clipped to the inner area.
+// the scale width and height spanning the whole inner area. Thick segments with round
+// ends and outlined, filled circles go into a backing image, so the drawing stays until
+// the next clear whatever happens to the window, and everything is clipped to the inner
+// area. Drawing is without antialiasing.
 class PictureArea : public QWidget
 {
     Q_OBJECT
@@ -25,23 +26,9 @@ public:
     double scaleHeight() const { return m_scaleHeight; }
 
     void setBackColor(const QColor &color);
-    void setForeColor(const QColor &color) { m_foreColor = color; }
-    void setFillColor(const QColor &color) { m_fillColor = color; }
+    void setForeColor(const QColor &color) { m_foreColor = color.rgb(); }
+    void setFillColor(const QColor &color) { m_fillColor = color.rgb(); }
     void setDrawWidth(int pixels) { m_drawWidth = pixels; }
-
-    // Drawing calls made while a Batch lives share one painter: a figure of many parts
-    // costs one painter set-up, not one for each part.
-    class Batch
-    {
-    public:
-        explicit Batch(PictureArea *area);
-        ~Batch();
-        Batch(const Batch &) = delete;
-        Batch &operator=(const Batch &) = delete;
-
-    private:
-        PictureArea *m_area;
-    };
 
     void clear();
     void line(QPointF from, QPointF to);
@@ -59,22 +46,28 @@ private:
     // The backing image follows the widget's size, also while the widget is hidden and
     // gets no resize events.
     void fitImage() const;
-    // Schedules a repaint of the drawing, not of the border.
-    void updateDrawing();
     QRect innerRect() const;
     QPointF toPixels(QPointF point) const;
-    // The batch's painter, or a painter of its own for a single call.
-    template <typename Draw>
-    void paint(Draw draw);
-    double pixelsPerUnitX() const;
-    double pixelsPerUnitY() const;
+
+    // Makes the image ready for drawing into it directly.
+    void beginFigure();
+    // Inks the pixels x of row y with left <= x < right.
+    void span(int y, double left, double right, QRgb color);
+    void disc(QPointF centre, double radius, QRgb color);
+    // Notes the pixels a figure may touch, to be cleared and repainted.
+    void ink(const QRectF &pixels);
 
     mutable QImage m_image;
-    QPainter *m_batchPainter = nullptr;
+    // What has been drawn since the last clear, and what changed since the last repaint
+    // request, in pixels of the image.
+    mutable QRect m_inked;
+    QRect m_changed;
+    QRgb *m_pixels = nullptr;
+    qsizetype m_stride = 0;
     double m_scaleWidth = 1.0;
     double m_scaleHeight = 1.0;
-    QColor m_backColor = Qt::white;
-    QColor m_foreColor = Qt::black;
-    QColor m_fillColor = Qt::black;
+    QRgb m_backColor = qRgb(255, 255, 255);
+    QRgb m_foreColor = qRgb(0, 0, 0);
+    QRgb m_fillColor = qRgb(0, 0, 0);
     int m_drawWidth = 1;
 };

@@ -1,0 +1,248 @@
+// The whole program on an X server of its own, measured from outside as a user would meet it:
+// - a client at the serial line's top rate, 640 messages a second, into the network
+//   simulator: the program's CPU for each message, painting included, and its share of a
+//   core;
+// - launch to the main window on screen, and peak memory once every child window is open,
+//   against a bare Qt Widgets program with a multiple-document area and two sub-windows,
+//   launched in the same run.
+//
+//   bench_programa [segundos]        (default 20)
+#include <QByteArray>
+#include <QElapsedTimer>
+#include <QString>
+#include <QTemporaryDir>
+
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <pty.h>
+#include <signal.h>
+#include <sys/socket.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+pid_t spawn(const std::vector<std::string> &command)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        std::vector<char *> argv;
+        for (const std::string &part : command)
+            argv.push_back(const_cast<char *>(part.c_str()));
+        argv.push_back(nullptr);
+        ::execvp(argv[0], argv.data());
+        ::_exit(127);
+    }
+    return pid;
+}
+
+void stop(pid_t pid)
+{
+    ::kill(pid, SIGTERM);
+    ::waitpid(pid, nullptr, 0);
+}
+
+// An X server of our own; it tells its display once it takes clients.
+pid_t startXServer()
+{
+    int fds[2];
+    if (::pipe(fds) != 0)
+        std::exit(1);
+    const pid_t server = spawn({"Xvfb", "-displayfd", std::to_string(fds[1]), "-screen", "0", "1280x1024x24",
+                                "-nolisten", "tcp", "-noreset"});
+    ::close(fds[1]);
+    char number[16] = {};
+    if (::read(fds[0], number, sizeof number - 1) <= 0) {
+        std::fprintf(stderr, "No arrancó Xvfb\n");
+        std::exit(1);
+    }
+    ::setenv("DISPLAY", (std::string(":") + std::strtok(number, "\n")).c_str(), 1);
+    return server;
+}
+
+// Seconds of CPU the process has used, user and system.
+double cpuSeconds(pid_t pid)
+{
+    std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(stat, line);
+    std::istringstream fields(line.substr(line.rfind(')') + 2));
+    std::string skip;
+    for (int i = 0; i < 11; ++i)
+        fields >> skip;
+    long user = 0;
+    long system = 0;
+    fields >> user >> system;
+    return double(user + system) / double(::sysconf(_SC_CLK_TCK));
+}
+
+long peakKiB(pid_t pid)
+{
+    std::ifstream status("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind("VmHWM:", 0) == 0)
+            return std::stol(line.substr(6));
+    }
+    return 0;
+}
+
+// Launches the command and returns once a top-level window with that title is mapped,
+// with the seconds it took.
+double launchUntilMapped(const std::vector<std::string> &command, const char *title, pid_t *pid)
+{
+    Display *display = XOpenDisplay(nullptr);
+    XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
+    XSync(display, False);
+    const Clock::time_point start = Clock::now();
+    *pid = spawn(command);
+    double seconds = -1;
+    while (seconds < 0 && Clock::now() - start < std::chrono::seconds(30)) {
+        XEvent event;
+        XNextEvent(display, &event);
+        if (event.type != MapNotify)
+            continue;
+        char *name = nullptr;
+        if (XFetchName(display, event.xmap.window, &name) && name && std::strcmp(name, title) == 0)
+            seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        XFree(name);
+    }
+    XCloseDisplay(display);
+    return seconds;
+}
+
+void keys(const char *sequence)
+{
+    std::vector<std::string> command{"xdotool", "key", "--delay", "150"};
+    std::istringstream words(sequence);
+    for (std::string key; words >> key;)
+        command.push_back(key);
+    const pid_t pid = spawn(command);
+    ::waitpid(pid, nullptr, 0);
+    std::this_thread::sleep_for(std::chrono::milliseconds(400));
+}
+
+void focus(const char *title)
+{
+    const std::string command = std::string("xdotool windowfocus --sync $(xdotool search --name '^") + title + "$' | head -1)";
+    if (std::system(command.c_str()) != 0)
+        std::fprintf(stderr, "No se encontró la ventana %s\n", title);
+}
+
+int freePort()
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address);
+    socklen_t size = sizeof address;
+    ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &size);
+    ::close(fd);
+    return ntohs(address.sin_port);
+}
+
+int connectTo(int port)
+{
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_port = htons(uint16_t(port));
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        const int one = 1;
+        ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &one, sizeof one);
+        if (::connect(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+            return fd;
+        ::close(fd);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    return -1;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    const int seconds = argc > 1 ? std::atoi(argv[1]) : 20;
+    const pid_t xServer = startXServer();
+    QTemporaryDir data;
+    ::setenv("XDG_DATA_HOME", data.path().toLocal8Bit().constData(), 1);
+    ::setenv("QT_QPA_PLATFORM", "xcb", 1);
+    int master = -1;
+    int slave = -1;
+    char device[64] = {};
+    ::openpty(&master, &slave, device, nullptr, nullptr);
+
+    // Start-up and memory: the bare program first, then ours, in the same run.
+    pid_t bare = 0;
+    const double bareStart = launchUntilMapped({BRAZO_MDI_DESNUDO}, "MDIDesnudo", &bare);
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const long bareKiB = peakKiB(bare);
+    stop(bare);
+
+    const int port = freePort();
+    pid_t program = 0;
+    const double programStart = launchUntilMapped(
+        {BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port), "--puerto-serie", device}, "MDIForm1", &program);
+    focus("MDIForm1");
+    keys("alt+c i");
+    // 640 messages a second into the network simulator alone, for the given time.
+    const int client = connectTo(port);
+    if (client < 0) {
+        std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
+        return 1;
+    }
+    const auto period = std::chrono::microseconds(1562);
+    const int count = seconds * 640;
+    const double cpuBefore = cpuSeconds(program);
+    const Clock::time_point start = Clock::now();
+    Clock::time_point next = start;
+    for (int k = 0; k < count; ++k) {
+        std::this_thread::sleep_until(next);
+        const std::string message = "A" + std::to_string(k % 300 - 150);
+        if (::send(client, message.data(), message.size(), 0) != ssize_t(message.size()))
+            break;
+        next += period;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    const double cpu = cpuSeconds(program) - cpuBefore;
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    std::printf("%d mensajes en %.1f s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", count, wall,
+                100.0 * cpu / wall, cpu / count * 1e6);
+
+    // Then every other child window, from the menu, for the peak memory. The serial
+    // terminal finds the port taken by the simulator and says so in a box; the message
+    // window finds the TCP port taken by the network simulator and logs it.
+    for (const char *command : {"alt+c m", "alt+v a s Return", "alt+v a i", "alt+v r", "alt+a c"}) {
+        focus("MDIForm1");
+        keys(command);
+    }
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    const long programKiB = peakKiB(program);
+    std::printf("Arranque hasta la ventana principal: %.0f ms (programa desnudo %.0f ms, razón %.2f)\n",
+                programStart * 1000, bareStart * 1000, programStart / bareStart);
+    std::printf("Memoria máxima con todas las ventanas abiertas: %ld KiB (programa desnudo %ld KiB, razón %.2f)\n",
+                programKiB, bareKiB, double(programKiB) / double(bareKiB));
+
+    ::close(client);
+    stop(program);
+    stop(xServer);
+    return 0;
+}
