@@ -51,6 +51,9 @@ struct Simulator
             show(new frmInternetServidor(settings(), &frame.area));
         link = serial ? QStringList{"--serie", pty.peerPath()}
                       : QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(shownPort(window))};
+        // More than the default: on a busy machine this process, which plays the simulator,
+        // may wait that long for its turn to read.
+        link << "--intervalo" << "40";
     }
     template <typename Form>
     void show(Form *form)
