@@ -33,9 +33,7 @@ Run send(const QStringList &arguments, const QByteArray &input = QByteArray())
     sender.start(QStringLiteral(BRAZO_ENVIAR), arguments);
     sender.write(input);
     sender.closeWriteChannel();
-    if (!done.wait(30000))
-        return {};
-    return {sender.exitCode(), QString::fromUtf8(sender.readAllStandardError())};
+    return done.wait(30000) ? Run{sender.exitCode(), QString::fromUtf8(sender.readAllStandardError())} : Run{};
 }
 
 // One simulator window at its opening pose, recording into a file, and the sender's
@@ -150,14 +148,12 @@ void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
     QTest::newRow("no joint") << QStringList{"--tcp", "h", "A1", "X1"} << QByteArray() << 2 << "«X1»";
     QTest::newRow("speed 0") << QStringList{"--tcp", "h", "--reproducir", "r", "--velocidad", "0"} << QByteArray()
                              << 2 << "«0»";
-    QTest::newRow("no such file") << QStringList{"--tcp", "h", "--poses", "/nonexistent/p"} << QByteArray() << 2
-                                  << "/nonexistent/p";
+    QTest::newRow("no such file") << QStringList{"--tcp", "h", "--poses", "/no/p"} << QByteArray() << 2 << "/no/p";
     QTest::newRow("word for an angle") << poses << QByteArray("0 0 0 -90\n# c\n1 2 x 4\n") << 2 << "línea 3: «x»";
     QTest::newRow("three angles") << poses << QByteArray("\n1 2 3\n") << 2 << "línea 2";
     QTest::newRow("negative pause") << poses << QByteArray("1 2 3 4 -5\n") << 2 << "línea 1: «-5»";
     QTest::newRow("not a row") << replay << QByteArray("ms,origen,bytes,resultado\nA45\n") << 2 << "línea 2";
-    QTest::newRow("no device") << QStringList{"--serie", "/nonexistent/tty", "A1"} << QByteArray() << 1
-                               << "/nonexistent/tty";
+    QTest::newRow("no device") << QStringList{"--serie", "/no/tty", "A1"} << QByteArray() << 1 << "/no/tty";
     QTest::newRow("hung up") << QStringList{"--tcp", "127.0.0.1:%1", "--intervalo", "300", "A1", "A2", "A3"}
                              << QByteArray() << 1 << "127.0.0.1:%1";
 }
