@@ -20,11 +20,15 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &seri
                                                 "65535 (por omisión %1).")
                                      .arg(Settings::kDefaultTcpPort),
                                  QStringLiteral("N"));
+    const QCommandLineOption log(QStringLiteral("registro-mensajes"),
+                                 QStringLiteral("Añade a ARCHIVO (CSV) cada mensaje que reciben las ventanas "
+                                                "simuladoras y lo que hizo el brazo con él."),
+                                 QStringLiteral("ARCHIVO"));
     const QCommandLineOption help({QStringLiteral("h"), QStringLiteral("help")},
                                   QStringLiteral("Muestra esta ayuda y termina."));
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")},
                                      QStringLiteral("Muestra la versión del programa y termina."));
-    parser.addOptions({serial, tcp, help, version});
+    parser.addOptions({serial, tcp, log, help, version});
 
     CommandLine result;
     auto fail = [&result](const QString &why) {
@@ -62,6 +66,11 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &seri
             return fail(QStringLiteral("Puerto TCP no válido: «%1». Debe ser un número de 1 a 65535.")
                             .arg(parser.value(tcp)));
         result.settings.tcpPort = quint16(port);
+    }
+    if (parser.isSet(log)) {
+        result.settings.messageLog = parser.value(log);
+        if (result.settings.messageLog.trimmed().isEmpty())
+            return fail(QStringLiteral("Falta el nombre del archivo en --registro-mensajes."));
     }
     return result;
 }

@@ -8,6 +8,7 @@
 #include "frmregistros.h"
 #include "frmservidor.h"
 #include "messagebox.h"
+#include "messagerecorder.h"
 #include "designunits.h"
 
 #include <QCloseEvent>
@@ -34,6 +35,8 @@ MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
     m_area->setBackground(DesignUnits::color(DesignUnits::kMenu));
     setCentralWidget(m_area);
     createMenus();
+    if (!settings.messageLog.isEmpty())
+        startRecording(settings.messageLog);
     // The client area when the frame is restored; it opens maximized.
     resize(DesignUnits::px(10815), DesignUnits::px(8235) + menuBar()->sizeHint().height());
 }
@@ -94,11 +97,32 @@ void MDIPrincipal::createMenus()
 }
 
 template <typename Form, typename... Arguments>
-void MDIPrincipal::openChild(Form *&reference, const Arguments &...arguments)
+Form *MDIPrincipal::openChild(Form *&reference, const Arguments &...arguments)
 {
     if (!reference)
         reference = new Form(arguments..., this);
     reference->showIn(m_area);
+    return reference;
+}
+
+void MDIPrincipal::startRecording(const QString &fileName)
+{
+    // Told on the standard error: the file was named on the command line, where its reader
+    // looks, and the simulators are usable without it, so nothing on screen should wait on it.
+    const auto report = [fileName](const QString &reason) {
+        std::fprintf(stderr,
+                     "brazo: No se puede escribir el registro de mensajes %s: %s. Los simuladores "
+                     "siguen sin registrar; elija otro archivo con --registro-mensajes.\n",
+                     qUtf8Printable(fileName), qUtf8Printable(reason));
+    };
+    auto *recorder = new MessageRecorder(this);
+    if (!recorder->open(fileName)) {
+        report(recorder->errorString());
+        delete recorder;
+        return;
+    }
+    connect(recorder, &MessageRecorder::writeFailed, this, report);
+    m_recorder = recorder;
 }
 
 void MDIPrincipal::mnuSalir_Click()
@@ -108,6 +132,8 @@ void MDIPrincipal::mnuSalir_Click()
     // next opening when the database refuses it.
     if (m_forms.frmRegistros)
         m_forms.frmRegistros->keepPendingForExit();
+    if (m_recorder)
+        m_recorder->flush();
     std::fflush(nullptr);
     std::_Exit(0);
 }
@@ -115,8 +141,16 @@ void MDIPrincipal::mnuSalir_Click()
 void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor, m_settings); }
 void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click() { openChild(m_forms.frmComSerial, m_settings); }
 void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros); }
-void MDIPrincipal::mnuControlar_Internet_Click() { openChild(m_forms.frmInternetServidor, m_settings); }
-void MDIPrincipal::mnuControlar_MaquinaSerial_Click() { openChild(m_forms.frmBrazo, m_settings); }
+void MDIPrincipal::mnuControlar_Internet_Click()
+{
+    openChild(m_forms.frmInternetServidor, m_settings)->setRecorder(m_recorder);
+}
+
+void MDIPrincipal::mnuControlar_MaquinaSerial_Click()
+{
+    openChild(m_forms.frmBrazo, m_settings)->setRecorder(m_recorder);
+}
+
 void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimulador); }
 
 void MDIPrincipal::mnuAyuda_Informacion_Plantel_Click()

@@ -7,6 +7,7 @@
 class QAction;
 class QMdiArea;
 class QMenu;
+class MessageRecorder;
 class frmAyudaSimulador;
 class frmBrazo;
 class frmComSerial;
@@ -55,13 +56,15 @@ private:
     void mnuAyuda_Simulador_Click();
 
     void createMenus();
+    void startRecording(const QString &fileName);
     QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
     template <typename Handler>
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler);
     template <typename Form, typename... Arguments>
-    void openChild(Form *&reference, const Arguments &...arguments);
+    Form *openChild(Form *&reference, const Arguments &...arguments);
 
     const Settings m_settings;
     QMdiArea *m_area = nullptr;
     ChildForms m_forms;
+    MessageRecorder *m_recorder = nullptr;
 };

@@ -91,7 +91,10 @@ void frmBrazo::Form_Load()
 void frmBrazo::Comm1_OnComm()
 {
     // Whatever the event, everything waiting is one message; an empty read changes nothing.
-    m_ui->arm->JointMessage(m_ui->Comm1->input());
+    const QString received = m_ui->Comm1->input();
+    const JointMessageOutcome outcome = m_ui->arm->JointMessage(received);
+    if (m_recorder)
+        m_recorder->record(QStringLiteral("serie"), received, outcome);
 }
 
 void frmBrazo::Comm1_Error(const QString &device, const QString &reason)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mdiform.h"
+#include "messagerecorder.h"
 #include "settings.h"
 
 #include <QPointer>
@@ -15,6 +16,9 @@ public:
     explicit frmBrazo(const Settings &settings, QWidget *parent = nullptr);
     ~frmBrazo() override;
 
+    // Every receive is recorded there from now on; null records nothing.
+    void setRecorder(MessageRecorder *recorder) { m_recorder = recorder; }
+
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
@@ -28,4 +32,5 @@ private:
 
     const Settings m_settings;
     QPointer<Ui> m_ui;
+    QPointer<MessageRecorder> m_recorder;
 };

@@ -105,7 +105,9 @@ void frmInternetServidor::Form_Unload()
 
 void frmInternetServidor::Winsock1_DataArrival(const QString &received)
 {
-    m_ui->arm->JointMessage(received);
+    const JointMessageOutcome outcome = m_ui->arm->JointMessage(received);
+    if (m_recorder)
+        m_recorder->record(QStringLiteral("tcp ") + m_ui->Winsock1->clientAddress(), received, outcome);
 }
 
 void frmInternetServidor::Winsock1_ListenFailed(const QString &message)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "mdiform.h"
+#include "messagerecorder.h"
 #include "settings.h"
 
 #include <QPointer>
@@ -14,6 +15,9 @@ class frmInternetServidor : public MdiForm
 public:
     explicit frmInternetServidor(const Settings &settings, QWidget *parent = nullptr);
     ~frmInternetServidor() override;
+
+    // Every receive is recorded there from now on; null records nothing.
+    void setRecorder(MessageRecorder *recorder) { m_recorder = recorder; }
 
 protected:
     void createControls(QWidget *surface) override;
@@ -29,4 +33,5 @@ private:
 
     const Settings m_settings;
     QPointer<Ui> m_ui;
+    QPointer<MessageRecorder> m_recorder;
 };

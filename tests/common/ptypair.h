@@ -16,6 +16,8 @@ public:
     // Starts socat, waits until both ends exist and opens the far end raw.
     bool start();
     QString devicePath() const { return m_dir.filePath(QStringLiteral("ttyA")); }
+    // The far end's device, for a second program that plays the far end of the line.
+    QString peerPath() const { return m_dir.filePath(QStringLiteral("ttyB")); }
 
     bool writePeer(const QByteArray &bytes);
     // Everything the far end has received within waitMs of the last byte.
@@ -24,8 +26,6 @@ public:
     void hangUp();
 
 private:
-    QString peerPath() const { return m_dir.filePath(QStringLiteral("ttyB")); }
-
     QTemporaryDir m_dir;
     QProcess m_socat;
     int m_peerFd = -1;

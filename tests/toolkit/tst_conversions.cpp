@@ -1,4 +1,5 @@
 #include "conversions.h"
+#include "messagelog.h"
 #include "winansi.h"
 
 #include <QTest>
@@ -14,6 +15,7 @@ private slots:
     void toFixed();
     void winAnsi_everyByteRoundTrips();
     void winAnsi_unencodableBecomesQuestionMark();
+    void messageLog_everyByteSurvivesARow();
 };
 
 void TestConversions::toInt32_data()
@@ -114,6 +116,22 @@ void TestConversions::winAnsi_everyByteRoundTrips()
 void TestConversions::winAnsi_unencodableBecomesQuestionMark()
 {
     QCOMPARE(WinAnsi::encode(QString::fromUtf16(u"A\u4E2D\u20AC")), QByteArray("A?\x80"));
+}
+
+void TestConversions::messageLog_everyByteSurvivesARow()
+{
+    QByteArray bytes;
+    for (int b = 255; b >= 0; --b)
+        bytes.append(char(b));
+    const QByteArray line = MessageLog::format({42, QStringLiteral("tcp ::1"), bytes, QStringLiteral("Q1=45")});
+    QCOMPARE(line.count('\n'), 1);
+    const std::optional<MessageLog::Row> row = MessageLog::parse(QString::fromUtf8(line.chopped(1)));
+    QVERIFY(row);
+    QCOMPARE(row->ms, 42);
+    QCOMPARE(row->source, QStringLiteral("tcp ::1"));
+    QCOMPARE(row->bytes, bytes);
+    QCOMPARE(row->outcome, QStringLiteral("Q1=45"));
+    QVERIFY(!MessageLog::parse(u"0,serie,\"\\xG1\",Q1=45"));
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

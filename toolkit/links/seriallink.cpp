@@ -2,11 +2,16 @@
 
 #include "winansi.h"
 
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStringList>
 
 #include <optional>
+
+#ifdef Q_OS_UNIX
+#include <termios.h>
+#endif
 
 namespace {
 
@@ -152,6 +157,24 @@ bool SerialLink::output(const QString &text)
         return false;
     const QByteArray bytes = WinAnsi::encode(text);
     return m_port->write(bytes) == bytes.size();
+}
+
+bool SerialLink::waitForSent(int msecs)
+{
+    if (!m_port->isOpen())
+        return false;
+    const QDeadlineTimer deadline(msecs);
+    while (m_port->bytesToWrite() > 0) {
+        if (!m_port->waitForBytesWritten(int(deadline.remainingTime())))
+            return false;
+    }
+#ifdef Q_OS_UNIX
+    // Qt has handed everything to the driver, which sends it at the line's pace; closing
+    // now may drop what is still in its queue.
+    return ::tcdrain(int(m_port->handle())) == 0;
+#else
+    return true;
+#endif
 }
 
 void SerialLink::clearInput()

@@ -47,6 +47,10 @@ public:
     QString input();
     // Writes the text's Windows-1252 bytes. False when the port is not open.
     bool output(const QString &text);
+    // Waits until every byte written has left for the line, at most msecs: a program that
+    // closes the port right after a write would otherwise cut its last bytes. False when
+    // bytes are still waiting or the port is not open.
+    bool waitForSent(int msecs);
     // Drop received bytes not read yet, and bytes not sent yet.
     void clearInput();
     void clearOutput();
