@@ -13,9 +13,10 @@ void setUp(QApplication &app)
     QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
     QApplication::setApplicationVersion(QStringLiteral(BRAZO_VERSION));
     // The frame and the task bar show the program's icon, and the desktop finds the
-    // program's entry by this name.
+    // program's entry by this name. The larger sizes are the desktop's, from the installed
+    // theme: every size given here is decoded and handed to the window system.
     QIcon icon;
-    for (int size : {16, 22, 24, 32, 48, 64, 128, 256})
+    for (int size : {16, 22, 24, 32, 48, 64})
         icon.addFile(QStringLiteral(":/iconos/brazo-%1.png").arg(size), QSize(size, size));
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral("mx.torvane.SimuladorBrazo"));
