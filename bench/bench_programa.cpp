@@ -15,6 +15,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -145,6 +146,12 @@ void focus(const char *title)
         std::fprintf(stderr, "No se encontró la ventana %s\n", title);
 }
 
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
 int freePort()
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
@@ -190,59 +197,82 @@ int main(int argc, char **argv)
     char device[64] = {};
     ::openpty(&master, &slave, device, nullptr, nullptr);
 
-    // Start-up and memory: the bare program first, then ours, in the same run.
-    pid_t bare = 0;
-    const double bareStart = launchUntilMapped({BRAZO_MDI_DESNUDO}, "MDIDesnudo", &bare);
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    const long bareKiB = peakKiB(bare);
-    stop(bare);
+    // Start-up and peak memory, the bare program and ours in turn, five times each: the
+    // medians are compared.
+    std::vector<double> bareStarts, programStarts, bareMemory, programMemory;
+    for (int round = 0; round < 5; ++round) {
+        pid_t bare = 0;
+        bareStarts.push_back(launchUntilMapped({BRAZO_MDI_DESNUDO}, "MDIDesnudo", &bare));
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        bareMemory.push_back(double(peakKiB(bare)));
+        stop(bare);
 
-    const int port = freePort();
-    pid_t program = 0;
-    const double programStart = launchUntilMapped(
-        {BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port), "--puerto-serie", device}, "MDIForm1", &program);
-    focus("MDIForm1");
-    keys("alt+c i");
-    // 640 messages a second into the network simulator alone, for the given time.
-    const int client = connectTo(port);
-    if (client < 0) {
-        std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
-        return 1;
+        pid_t program = 0;
+        programStarts.push_back(launchUntilMapped({BRAZO_PROGRAM, "--puerto-tcp", std::to_string(freePort()),
+                                                   "--puerto-serie", device},
+                                                  "MDIForm1", &program));
+        // Every child window, from the menu. The serial terminal finds the port taken by the
+        // simulator and says so in a box; the message window finds the TCP port taken by the
+        // network simulator and logs it.
+        for (const char *command : {"alt+c i", "alt+c m", "alt+v a s Return", "alt+v a i", "alt+v r", "alt+a c"}) {
+            focus("MDIForm1");
+            keys(command);
+        }
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        programMemory.push_back(double(peakKiB(program)));
+        stop(program);
     }
-    const auto period = std::chrono::microseconds(1562);
-    const int count = seconds * 640;
-    const double cpuBefore = cpuSeconds(program);
-    const Clock::time_point start = Clock::now();
-    Clock::time_point next = start;
-    for (int k = 0; k < count; ++k) {
-        std::this_thread::sleep_until(next);
-        const std::string message = "A" + std::to_string(k % 300 - 150);
-        if (::send(client, message.data(), message.size(), 0) != ssize_t(message.size()))
-            break;
-        next += period;
-    }
-    std::this_thread::sleep_for(std::chrono::milliseconds(200));
-    const double cpu = cpuSeconds(program) - cpuBefore;
-    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-    std::printf("%d mensajes en %.1f s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", count, wall,
-                100.0 * cpu / wall, cpu / count * 1e6);
-
-    // Then every other child window, from the menu, for the peak memory. The serial
-    // terminal finds the port taken by the simulator and says so in a box; the message
-    // window finds the TCP port taken by the network simulator and logs it.
-    for (const char *command : {"alt+c m", "alt+v a s Return", "alt+v a i", "alt+v r", "alt+a c"}) {
-        focus("MDIForm1");
-        keys(command);
-    }
-    std::this_thread::sleep_for(std::chrono::seconds(1));
-    const long programKiB = peakKiB(program);
     std::printf("Arranque hasta la ventana principal: %.0f ms (programa desnudo %.0f ms, razón %.2f)\n",
-                programStart * 1000, bareStart * 1000, programStart / bareStart);
-    std::printf("Memoria máxima con todas las ventanas abiertas: %ld KiB (programa desnudo %ld KiB, razón %.2f)\n",
-                programKiB, bareKiB, double(programKiB) / double(bareKiB));
+                median(programStarts) * 1000, median(bareStarts) * 1000, median(programStarts) / median(bareStarts));
+    std::printf("Memoria máxima con todas las ventanas abiertas: %.0f KiB (programa desnudo %.0f KiB, razón %.2f)\n",
+                median(programMemory), median(bareMemory), median(programMemory) / median(bareMemory));
 
-    ::close(client);
-    stop(program);
+    // 640 messages a second into the network simulator alone, for the given time; then a
+    // short run recorded by the program itself shows that every message was handled alone.
+    for (const bool recorded : {false, true}) {
+        const int port = freePort();
+        const std::string log = data.filePath(QStringLiteral("mensajes.csv")).toStdString();
+        std::vector<std::string> command{BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port)};
+        if (recorded)
+            command.insert(command.end(), {"--registro-mensajes", log});
+        pid_t program = 0;
+        launchUntilMapped(command, "MDIForm1", &program);
+        focus("MDIForm1");
+        keys("alt+c i");
+        const int client = connectTo(port);
+        if (client < 0) {
+            std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
+            return 1;
+        }
+        const int count = (recorded ? 3 : seconds) * 640;
+        const double cpuBefore = cpuSeconds(program);
+        const Clock::time_point start = Clock::now();
+        Clock::time_point next = start;
+        for (int k = 0; k < count; ++k) {
+            std::this_thread::sleep_until(next);
+            const std::string message = "A" + std::to_string(k % 300 - 150);
+            if (::send(client, message.data(), message.size(), 0) != ssize_t(message.size()))
+                break;
+            next += std::chrono::microseconds(1562);
+        }
+        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+        // The last messages handled; the recording reaches its file within a second.
+        std::this_thread::sleep_for(std::chrono::milliseconds(recorded ? 1500 : 200));
+        const double cpu = cpuSeconds(program) - cpuBefore;
+        ::close(client);
+        stop(program);
+        if (!recorded) {
+            std::printf("%d mensajes en %.1f s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", count, wall,
+                        100.0 * cpu / wall, cpu / count * 1e6);
+            continue;
+        }
+        std::ifstream rows(log);
+        int moved = 0;
+        for (std::string row; std::getline(rows, row);)
+            moved += row.find(",Q1=") != std::string::npos;
+        std::printf("Grabado por el programa: %d de %d mensajes movieron el brazo, cada uno leído solo\n", moved, count);
+    }
+
     stop(xServer);
     return 0;
 }

@@ -4,6 +4,7 @@
 #include "designunits.h"
 
 #include <QEvent>
+#include <QImage>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -139,9 +140,12 @@ void frmAyudaSimulador::image(QWidget *surface, const char *name, const QString 
     auto *control = new QLabel(surface);
     control->setObjectName(QLatin1String(name));
     control->setGeometry(DesignUnits::rect(left, top, width, height));
-    control->setScaledContents(true);
+
     control->setAccessibleName(description);
-    control->setPixmap(QPixmap(QStringLiteral(":/guia/%1.bmp").arg(QLatin1String(name))));
+    // Stretched to the control once, as the label would on every paint; only the stretched
+    // picture is kept.
+    control->setPixmap(QPixmap::fromImage(QImage(QStringLiteral(":/guia/%1.bmp").arg(QLatin1String(name)))
+                                              .scaled(control->size(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation)));
     if (handler) {
         control->setMouseTracking(true);
         control->installEventFilter(this);
