@@ -10,35 +10,49 @@
 #include <QTest>
 #include <QThread>
 
+#include <functional>
 #include <optional>
 
 namespace {
 
-QString run(const QString &program, const QStringList &arguments)
+QString run(const QStringList &command)
 {
     QProcess process;
-    process.start(program, arguments);
+    process.start(command.first(), command.mid(1));
     process.waitForFinished(10000);
     return QString::fromLocal8Bit(process.readAllStandardOutput()).trimmed();
 }
 
+// Asks until done or fifteen seconds have gone.
+bool poll(const std::function<bool()> &done)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > 15000)
+            return false;
+        QThread::msleep(300);
+    }
+    return true;
+}
+
 QImage screenshot(const QString &file)
 {
-    run(QStringLiteral("import"), {QStringLiteral("-window"), QStringLiteral("root"), file});
+    run({"import", "-window", "root", file});
     return QImage(file).convertToFormat(QImage::Format_RGB32);
 }
 
-// The top-left pixel of the first white 277 x 189 area, scanning from the top left: the
-// drawing area of the top view, which stands left of the side view at the same height.
+// The top-left pixel of the first white 277 x 189 area from the top left: the drawing
+// area of the top view, which stands left of the side view at the same height.
 std::optional<QPoint> topViewOrigin(const QImage &screen)
 {
     const QRgb white = qRgb(255, 255, 255);
-    for (int y = 0; y + 188 < screen.height(); ++y) {
-        for (int x = 0; x + 276 < screen.width(); ++x) {
+    for (int y = 1; y + 188 < screen.height(); ++y) {
+        for (int x = 1; x + 276 < screen.width(); ++x) {
             if (screen.pixel(x, y) == white && screen.pixel(x + 276, y) == white
                 && screen.pixel(x, y + 188) == white && screen.pixel(x + 276, y + 188) == white
-                && screen.pixel(x + 138, y + 94) == white && (x == 0 || screen.pixel(x - 1, y) != white)
-                && (y == 0 || screen.pixel(x, y - 1) != white))
+                && screen.pixel(x + 138, y + 94) == white && screen.pixel(x - 1, y) != white
+                && screen.pixel(x, y - 1) != white)
                 return QPoint(x, y);
         }
     }
@@ -59,11 +73,9 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
 {
     if (qEnvironmentVariableIsEmpty("DISPLAY"))
         QSKIP("needs an X server (run under xvfb-run)");
-
     PtyPair pty;
     QVERIFY(pty.start());
     QTemporaryDir data;
-
     QProcess program;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -71,57 +83,36 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
     program.setProcessEnvironment(env);
     program.setProcessChannelMode(QProcess::ForwardedChannels);
     program.start(QStringLiteral(BRAZO_PROGRAM), {QStringLiteral("--puerto-serie"), pty.devicePath()});
-    QVERIFY(program.waitForStarted(5000));
-
     QString window;
-    QElapsedTimer timer;
-    timer.start();
-    while (window.isEmpty() && timer.elapsed() < 15000) {
-        QThread::msleep(200);
-        window = run(QStringLiteral("xdotool"), {QStringLiteral("search"), QStringLiteral("--name"),
-                                                 QStringLiteral("^MDIForm1$")}).section(QLatin1Char('\n'), 0, 0);
-    }
-    QVERIFY2(!window.isEmpty(), "the main window did not appear");
+    QVERIFY2(poll([&window] {
+                 window = run({"xdotool", "search", "--name", "^MDIForm1$"}).section(QLatin1Char('\n'), 0, 0);
+                 return !window.isEmpty();
+             }),
+             "the main window did not appear");
 
     // "&Controlar desde..." then "&Maquina Serial", by their access keys.
-    run(QStringLiteral("xdotool"), {QStringLiteral("windowfocus"), QStringLiteral("--sync"), window});
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("alt+c")});
+    run({"xdotool", "windowfocus", "--sync", window});
+    run({"xdotool", "key", "alt+c"});
     QThread::msleep(500);
-    run(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("m")});
-
+    run({"xdotool", "key", "m"});
     const QString shot = data.filePath(QStringLiteral("pantalla.png"));
     std::optional<QPoint> origin;
-    timer.restart();
-    while (!origin && timer.elapsed() < 15000) {
-        QThread::msleep(300);
-        origin = topViewOrigin(screenshot(shot));
-    }
-    QVERIFY2(origin, "the serial simulator window did not appear");
+    QVERIFY2(poll([&] { return bool(origin = topViewOrigin(screenshot(shot))); }),
+             "the serial simulator window did not appear");
 
     QVERIFY(pty.writePeer("A45"));
-
-    // Four pixels a unit: the centre (34.625, 23.625) and, for Q1 = 45, the tool at
-    // about (49.56, 8.69): a segment up and to the right at 45 degrees.
+    // Four pixels a unit: the centre (34.625, 23.625) and, for Q1 = 45, the tool at about
+    // (49.56, 8.69): a segment up and to the right at 45 degrees.
     const QRgb black = qRgb(0, 0, 0);
-    const QPoint halfway = *origin + QPoint(168, 65);
-    const QPoint nearTool = *origin + QPoint(193, 40);
-    const QPoint defaultTool = *origin + QPoint(215, 94);
     QImage screen;
-    timer.restart();
-    do {
-        QThread::msleep(300);
-        screen = screenshot(shot);
-    } while (screen.pixel(halfway) != black && timer.elapsed() < 15000);
-
-    QCOMPARE(screen.pixel(halfway), black);
-    QCOMPARE(screen.pixel(nearTool), black);
-    QCOMPARE(screen.pixel(defaultTool), qRgb(255, 255, 255));
+    poll([&] { return (screen = screenshot(shot)).pixel(*origin + QPoint(168, 65)) == black; });
+    QCOMPARE(screen.pixel(*origin + QPoint(168, 65)), black);
+    QCOMPARE(screen.pixel(*origin + QPoint(193, 40)), black);
+    QCOMPARE(screen.pixel(*origin + QPoint(215, 94)), qRgb(255, 255, 255));
     // Nothing was sent back on the line.
     QVERIFY(pty.readPeer(100).isEmpty());
-
     program.terminate();
-    if (!program.waitForFinished(5000))
-        program.kill();
+    program.waitForFinished(5000);
 }
 
 QTEST_GUILESS_MAIN(TestEndToEndSerial)

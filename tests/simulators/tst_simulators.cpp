@@ -16,16 +16,16 @@ class TestSimulators : public QObject
     Q_OBJECT
 
 private slots:
-    void frmBrazo_machineMessage_movesTheArm();
+    void frmBrazo_machineMessage_movesTheArm_lostLineToldOnce();
     void frmBrazo_portUnavailable_saysSoAndTypingMoves();
-    void frmBrazo_lineLost_toldOnce();
     void frmInternetServidor_clientMessage_movesTheArm();
     void frmInternetServidor_randomBinary_neverAnswered();
     void frmInternetServidor_portTaken_saysSoAndTypingMoves();
 };
 
-void TestSimulators::frmBrazo_machineMessage_movesTheArm()
+void TestSimulators::frmBrazo_machineMessage_movesTheArm_lostLineToldOnce()
 {
+    MessageBoxCatcher boxes;
     PtyPair pty;
     QVERIFY(pty.start());
     Frame frame;
@@ -35,6 +35,11 @@ void TestSimulators::frmBrazo_machineMessage_movesTheArm()
     QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45"), kWaitMs);
     QCOMPARE(text(form, "txtPosicionX"), QStringLiteral("14.938"));
     QVERIFY(pty.readPeer(100).isEmpty());
+    pty.hangUp();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    QTest::qWait(300);
+    QCOMPARE(boxes.boxes().size(), 1);
+    QVERIFY(boxes.texts().contains(QStringLiteral("se desconectó")));
 }
 
 void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves()
@@ -48,21 +53,6 @@ void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves()
              qPrintable(boxes.texts()));
     control<QLineEdit>(form, "txtQ2")->setText(QStringLiteral("90"));
     QCOMPARE(text(form, "txtPosicionZ"), QStringLiteral("-11.375"));
-}
-
-void TestSimulators::frmBrazo_lineLost_toldOnce()
-{
-    MessageBoxCatcher boxes;
-    PtyPair pty;
-    QVERIFY(pty.start());
-    Frame frame;
-    auto *form = new frmBrazo(settings(pty.devicePath()), &frame.area);
-    form->showIn(&frame.area);
-    pty.hangUp();
-    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
-    QTest::qWait(300);
-    QCOMPARE(boxes.boxes().size(), 1);
-    QVERIFY(boxes.texts().contains(QStringLiteral("se desconectó")));
 }
 
 void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()

@@ -27,15 +27,12 @@ private slots:
     void refusedWrite_keepsEverythingTypedUntilCorrected_data();
     void refusedWrite_keepsEverythingTypedUntilCorrected();
     void refusedEditTypedBack_isNotWrittenLater();
-    void editOfARecordAnotherProgramDeleted_isReported();
     void addNew_data();
     void addNew();
-    void deleteCurrent_keepsTheValuesUntilAMove();
-    void readOnly_neitherEditsNorAddsNorDeletes();
 
 private:
     void createTable(const Rows &rows);
-    bool openNavigator(bool readOnly = false);
+    bool openNavigator();
     void click(const char *button);
     Rows stored() const
     {
@@ -90,11 +87,11 @@ void TestRecordNavigator::createTable(const Rows &rows)
     QVERIFY(SqliteFile::execAll(m_path, statements));
 }
 
-bool TestRecordNavigator::openNavigator(bool readOnly)
+bool TestRecordNavigator::openNavigator()
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("navigator"));
     db.setDatabaseName(m_path);
-    return db.open() && m_navigator->open(db, QStringLiteral("people"), readOnly);
+    return db.open() && m_navigator->open(db, QStringLiteral("people"));
 }
 
 void TestRecordNavigator::click(const char *button)
@@ -202,18 +199,6 @@ void TestRecordNavigator::refusedEditTypedBack_isNotWrittenLater()
     QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Ciro"}}));
 }
 
-void TestRecordNavigator::editOfARecordAnotherProgramDeleted_isReported()
-{
-    createTable({{"A1", "Ana"}, {"B2", "Beto"}});
-    QVERIFY(openNavigator());
-    QVERIFY(SqliteFile::execAll(m_path, {QStringLiteral("DELETE FROM people WHERE id = 'A1'")}));
-    m_name->setText(QStringLiteral("Anabel"));
-    QVERIFY(!m_navigator->savePending());
-    QCOMPARE(m_navigator->lastError().nativeErrorCode(), RecordNavigator::recordGoneCode());
-    QCOMPARE(m_name->text(), QStringLiteral("Anabel"));
-    QCOMPARE(stored(), (Rows{{"B2", "Beto"}}));
-}
-
 void TestRecordNavigator::addNew_data()
 {
     QTest::addColumn<QString>("id");
@@ -241,37 +226,6 @@ void TestRecordNavigator::addNew()
     QCOMPARE(m_id->text(), shownAfterMove);
     QCOMPARE(stored(), after);
     QCOMPARE(m_failures->count(), 0);
-}
-
-void TestRecordNavigator::deleteCurrent_keepsTheValuesUntilAMove()
-{
-    createTable({{"A1", "Ana"}, {"B2", "Beto"}, {"C3", "Cira"}});
-    QVERIFY(openNavigator());
-    click("moveNext");
-    // An edit that was never written goes with its record.
-    m_name->setText(QStringLiteral("Bruno"));
-    QVERIFY(m_navigator->deleteCurrent());
-    QCOMPARE(m_name->text(), QStringLiteral("Bruno"));
-    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"C3", "Cira"}}));
-    QVERIFY(!m_navigator->hasCurrentRecord());
-    QVERIFY(!m_navigator->deleteCurrent());
-    click("moveNext");
-    QCOMPARE(m_id->text(), QStringLiteral("C3"));
-    QCOMPARE(m_failures->count(), 0);
-}
-
-void TestRecordNavigator::readOnly_neitherEditsNorAddsNorDeletes()
-{
-    const Rows rows{{"A1", "Ana"}, {"B2", "Beto"}};
-    createTable(rows);
-    QVERIFY(openNavigator(true));
-    QVERIFY(m_id->isReadOnly());
-    QTest::keyClicks(m_name, "zzz");
-    click("moveNext");
-    QCOMPARE(m_id->text(), QStringLiteral("B2"));
-    QVERIFY(!m_navigator->addNew());
-    QVERIFY(!m_navigator->deleteCurrent());
-    QCOMPARE(stored(), rows);
 }
 
 QTEST_MAIN(TestRecordNavigator)
