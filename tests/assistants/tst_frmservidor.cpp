@@ -26,8 +26,7 @@ class TestFrmServidor : public QObject
 
 private slots:
     void clientSession_isLoggedLineByLine();
-    void portTaken_isOneLogLine();
-    void border_isFixed();
+    void portTaken_isOneLogLine_borderFixed();
 };
 
 void TestFrmServidor::clientSession_isLoggedLineByLine()
@@ -56,7 +55,7 @@ void TestFrmServidor::clientSession_isLoggedLineByLine()
                                       "[Esperando Conexión]", "[Sin Conexión]"}));
 }
 
-void TestFrmServidor::portTaken_isOneLogLine()
+void TestFrmServidor::portTaken_isOneLogLine_borderFixed()
 {
     Frame frame;
     frmServidor first(settings(), &frame.area);
@@ -68,16 +67,10 @@ void TestFrmServidor::portTaken_isOneLogLine()
     const QStringList lines = log(&second);
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines.first().contains(QString::number(taken.tcpPort)), qPrintable(lines.first()));
-}
-
-void TestFrmServidor::border_isFixed()
-{
-    Frame frame;
-    frmServidor form(settings(), &frame.area);
-    form.showIn(&frame.area);
-    const QSize designed = form.subWindow()->size();
-    form.subWindow()->resize(designed + QSize(40, 30));
-    QCOMPARE(form.subWindow()->size(), designed);
+    // The user cannot resize the window.
+    const QSize designed = second.subWindow()->size();
+    second.subWindow()->resize(designed + QSize(40, 30));
+    QCOMPARE(second.subWindow()->size(), designed);
 }
 
 QTEST_MAIN(TestFrmServidor)

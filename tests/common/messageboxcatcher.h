@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QList>
 #include <QMessageBox>
 #include <QObject>
@@ -11,8 +13,6 @@
 // answer the test chose.
 class MessageBoxCatcher : public QObject
 {
-    Q_OBJECT
-
 public:
     struct Box
     {
@@ -21,15 +21,36 @@ public:
         QMessageBox::StandardButtons buttons;
     };
 
-    explicit MessageBoxCatcher(QObject *parent = nullptr);
+    MessageBoxCatcher()
+    {
+        connect(&m_timer, &QTimer::timeout, this, &MessageBoxCatcher::poll);
+        m_timer.start(20);
+    }
 
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
     const QList<Box> &boxes() const { return m_boxes; }
-    QString texts() const;
     void clear() { m_boxes.clear(); }
+    QString texts() const
+    {
+        QStringList texts;
+        for (const Box &box : m_boxes)
+            texts.append(box.text);
+        return texts.join(QStringLiteral("\n---\n"));
+    }
 
 private:
-    void poll();
+    void poll()
+    {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        m_boxes.append({box->windowTitle(), box->text(), box->standardButtons()});
+        QAbstractButton *button = box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok) : box->button(m_answer);
+        if (button)
+            button->click();
+        else
+            box->reject();
+    }
 
     QTimer m_timer;
     QList<Box> m_boxes;

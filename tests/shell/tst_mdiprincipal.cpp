@@ -2,9 +2,13 @@
 #include "empleadosdb.h"
 #include "forms.h"
 #include "mdiprincipal.h"
+#include "messageboxcatcher.h"
 #include "sqlitefile.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
+#include <QLabel>
 #include <QApplication>
 #include <QListWidget>
 #include <QProcess>
@@ -24,6 +28,21 @@ void trigger(const MDIPrincipal &frame, const char *entry)
 QList<QMdiSubWindow *> subWindows(const MDIPrincipal &frame)
 {
     return frame.findChild<QMdiArea *>()->subWindowList();
+}
+
+// The controls a user works with: they take the focus (the record navigator's buttons do not).
+bool isInput(const QWidget *widget)
+{
+    return widget->focusPolicy() != Qt::NoFocus || widget->objectName() == QLatin1String("datEmpleados");
+}
+
+QString captionOf(const QWidget *widget)
+{
+    if (const auto *label = qobject_cast<const QLabel *>(widget))
+        return label->wordWrap() ? QString() : label->text();
+    if (const auto *button = qobject_cast<const QAbstractButton *>(widget))
+        return QString(button->text()).remove(QLatin1Char('&'));
+    return QString();
 }
 
 const char *const kChildMode = "BRAZO_PRUEBA_SALIR";
@@ -54,6 +73,7 @@ class TestMdiPrincipal : public QObject
 private slots:
     void init();
     void commands_openOneInstanceEach_reopenedLoadsAgain();
+    void everyWindow_controlsInPlaceNamedAndReachedByTab();
     void frameClose_runsTheChildrenClosingSteps();
     void restoredFrame_hasItsDesignedClientArea();
     void salir_endsAtOnceKeepingTheRegistrysRecord_data();
@@ -96,6 +116,62 @@ void TestMdiPrincipal::commands_openOneInstanceEach_reopenedLoadsAgain()
     QCOMPARE(frame.findChild<QWidget *>(QStringLiteral("frmBrazo")), simulator);
     QCOMPARE(text(simulator, "txtQ1"), QStringLiteral("0"));
     QCOMPARE(subWindows(frame).size(), 6);
+}
+
+// Every window's controls, whatever their design: inside the client area, no input over
+// another, every caption readable whole, a name for a screen reader to say, and each
+// focusable control visited once by Tab.
+void TestMdiPrincipal::everyWindow_controlsInPlaceNamedAndReachedByTab()
+{
+    MessageBoxCatcher boxes;  // the serial windows find no port
+    MDIPrincipal frame(settings());
+    frame.show();
+    for (const char *command : {"mnuControlar_MaquinaSerial", "mnuControlar_Internet", "mnuVer_Comunicacion_MaquinaSeral",
+                                "mnuVer_Comunicacion_Internet", "mnuVer_RegistroUsuarios", "mnuAyuda_Simulador"})
+        trigger(frame, command);
+    QTRY_COMPARE(boxes.boxes().size(), 2);
+    frame.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&frame));
+    const QList<QMdiSubWindow *> windows = subWindows(frame);
+    QCOMPARE(windows.size(), 6);
+    for (QMdiSubWindow *window : windows) {
+    frame.findChild<QMdiArea *>()->setActiveSubWindow(window);
+    const QWidget *surface = control(window->widget(), "surface");
+    const QList<QWidget *> controls = surface->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+    QList<QWidget *> inputs;
+    for (QWidget *widget : controls) {
+        const QString name = widget->objectName();
+        QVERIFY2(surface->rect().contains(widget->geometry()), qPrintable(name));
+        QVERIFY2(!QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty(), qPrintable(name));
+        const QString caption = captionOf(widget);
+        if (!caption.isEmpty()) {
+            const QFontMetrics metrics = widget->fontMetrics();
+            const QRect room = widget->contentsRect();
+            QVERIFY2(metrics.horizontalAdvance(caption) <= room.width() && metrics.height() <= room.height(),
+                     qPrintable(QStringLiteral("%1: %2 in %3 x %4").arg(name, caption).arg(room.width()).arg(room.height())));
+        }
+        if (!isInput(widget))
+            continue;
+        for (const QWidget *other : std::as_const(inputs))
+            QVERIFY2(!widget->geometry().intersects(other->geometry()), qPrintable(name + " / " + other->objectName()));
+        inputs << widget;
+    }
+
+    QList<QWidget *> focusable;
+    for (QWidget *widget : surface->findChildren<QWidget *>())
+        if (widget->focusPolicy() & Qt::TabFocus)
+            focusable << widget;
+    focusable.first()->setFocus();
+    QWidget *start = QApplication::focusWidget();
+    QList<QWidget *> visited;
+    for (int i = 0; i < focusable.size(); ++i) {
+        visited << QApplication::focusWidget();
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    }
+    QCOMPARE(QApplication::focusWidget(), start);
+    for (QWidget *widget : std::as_const(focusable))
+        QVERIFY2(visited.count(widget) == 1, qPrintable(widget->objectName()));
+    }
 }
 
 void TestMdiPrincipal::frameClose_runsTheChildrenClosingSteps()

@@ -25,8 +25,6 @@ struct Events
     explicit Events(OneClientServer *server)
     {
         QObject::connect(server, &OneClientServer::listening, server, [this] { log << QStringLiteral("listening"); });
-        QObject::connect(server, &OneClientServer::listenFailed, server,
-                         [this](const QString &message) { log << QStringLiteral("failed: ") + message; });
         QObject::connect(server, &OneClientServer::clientAccepted, server,
                          [this](const QString &address) { log << QStringLiteral("accepted ") + address; });
         QObject::connect(server, &OneClientServer::clientClosed, server, [this] { log << QStringLiteral("closed"); });

@@ -146,11 +146,8 @@ void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
     QTest::newRow("no link") << QStringList{"A45"} << QByteArray() << 2 << "--tcp";
     QTest::newRow("port out of range") << QStringList{"--tcp", "h:70000", "A1"} << QByteArray() << 2 << "«h:70000»";
     QTest::newRow("no joint") << QStringList{"--tcp", "h", "A1", "X1"} << QByteArray() << 2 << "«X1»";
-    QTest::newRow("speed 0") << QStringList{"--tcp", "h", "--reproducir", "r", "--velocidad", "0"} << QByteArray()
-                             << 2 << "«0»";
     QTest::newRow("no such file") << QStringList{"--tcp", "h", "--poses", "/no/p"} << QByteArray() << 2 << "/no/p";
     QTest::newRow("word for an angle") << poses << QByteArray("0 0 0 -90\n# c\n1 2 x 4\n") << 2 << "línea 3: «x»";
-    QTest::newRow("three angles") << poses << QByteArray("\n1 2 3\n") << 2 << "línea 2";
     QTest::newRow("negative pause") << poses << QByteArray("1 2 3 4 -5\n") << 2 << "línea 1: «-5»";
     QTest::newRow("not a row") << replay << QByteArray("ms,origen,bytes,resultado\nA45\n") << 2 << "línea 2";
     QTest::newRow("no device") << QStringList{"--serie", "/no/tty", "A1"} << QByteArray() << 1 << "/no/tty";
