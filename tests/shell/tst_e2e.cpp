@@ -109,8 +109,6 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
     QCOMPARE(screen.pixel(*origin + QPoint(168, 65)), black);
     QCOMPARE(screen.pixel(*origin + QPoint(193, 40)), black);
     QCOMPARE(screen.pixel(*origin + QPoint(215, 94)), qRgb(255, 255, 255));
-    // Nothing was sent back on the line.
-    QVERIFY(pty.readPeer(100).isEmpty());
     program.terminate();
     program.waitForFinished(5000);
 }
