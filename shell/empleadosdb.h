@@ -16,7 +16,7 @@ class QSqlError;
 class EmpleadosDb
 {
 public:
-    enum class Status { Closed, Open, ReadOnly, InUse, Failed };
+    enum class Status { Open, ReadOnly, InUse, Failed };
     // An identifier and a name.
     using Record = std::pair<QString, QString>;
 

@@ -101,7 +101,6 @@ void frmRegistros::Form_Load()
         m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName(), true);
         return;
     case EmpleadosDb::Status::Open:
-    case EmpleadosDb::Status::Closed:
         if (m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName()))
             m_kept = m_db.keptRecord();
         return;
