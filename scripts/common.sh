@@ -5,8 +5,9 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What building and running the program need.
 PAQUETES_PROGRAMA=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
                    qt6-translations-l10n fonts-liberation2)
-# What the tests and the benchmarks add.
-PAQUETES_PRUEBAS=(socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev)
+# What the tests, the benchmarks and the fuzz targets add.
+PAQUETES_PRUEBAS=(socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev
+                  clang libclang-rt-14-dev)
 
 # instalar_paquetes PAQUETE...: installs those not installed yet, as root or through sudo.
 instalar_paquetes() {
