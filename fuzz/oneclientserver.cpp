@@ -147,11 +147,15 @@ void step(FuzzedDataProvider &input)
         if (g_clients.size() < kMaxClients) {
             auto client = std::make_unique<Client>();
             Client *c = client.get();
-            QObject::connect(&c->socket, &QTcpSocket::readyRead, [c] { c->received += c->socket.readAll(); });
             // Bound first, the client knows its port before Qt connects, which the server
-            // may see before the client does.
-            FUZZ_CHECK(c->socket.bind(QHostAddress::LocalHost));
+            // may see before the client does. While the server serves it listens nowhere,
+            // and the system may give its port to a client: shared, it can still listen
+            // there again. A client on that very port would connect to itself.
+            FUZZ_CHECK(c->socket.bind(QHostAddress::LocalHost, 0, QAbstractSocket::ReuseAddressHint));
             c->port = c->socket.localPort();
+            if (c->port == g_server->port())
+                break;
+            QObject::connect(&c->socket, &QTcpSocket::readyRead, [c] { c->received += c->socket.readAll(); });
             c->socket.connectToHost(QHostAddress::LocalHost, g_server->port());
             g_clients.push_back(std::move(client));
         }
