@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QLineEdit>
+#include <QLocale>
 #include <QStringList>
 #include <QWidget>
 
@@ -52,8 +53,9 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     // The program's users read decimal commas and group points: the texts go through the
-    // Spanish reading, the harder of the two.
-    qputenv("LC_NUMERIC", "es_ES.UTF-8");
+    // Spanish reading, the harder of the two. Qt takes the system locale from these names
+    // alone, installed or not, LC_ALL first.
+    qputenv("LC_ALL", "es_ES.UTF-8");
     static int argc = 1;
     static char name[] = "fuzz_armpanel";
     static char *argv[] = {name, nullptr};
@@ -70,6 +72,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
         g_readouts[i] = surface->findChild<QLineEdit *>(QLatin1String(names[i]));
         FUZZ_CHECK(g_readouts[i]);
     }
+    FUZZ_CHECK(QLocale::system().language() == QLocale::Spanish);
     return 0;
 }
 
