@@ -5,10 +5,12 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 # What building and running the program need.
 PAQUETES_PROGRAMA=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
                    qt6-translations-l10n fonts-liberation2)
-# What the tests and the benchmarks add: pseudo-terminals, an X server to drive, the
-# accessibility bus and its Python client, the validators of the installed files.
+# What the tests, the benchmarks and the fuzz targets add: pseudo-terminals, an X server to
+# drive, the accessibility bus and its Python client, the validators of the installed files,
+# clang with its sanitizer and fuzzer runtimes.
 PAQUETES_PRUEBAS=(socat xvfb xauth xdotool imagemagick libbenchmark-dev liborocos-kdl-dev
-                  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 desktop-file-utils appstream)
+                  dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 desktop-file-utils appstream
+                  clang libclang-rt-14-dev)
 
 # instalar_paquetes PAQUETE...: installs those not installed yet, as root or through sudo.
 instalar_paquetes() {
