@@ -13,47 +13,27 @@ class TestFrmAyudaSimulador : public QObject
     Q_OBJECT
 
 private slots:
-    void init();
-    void cleanup();
     void pointer_showsTheTextOfWhatItIsOver();
-
-private:
-    QString moveOver(const char *control, QPoint at = QPoint(-1, -1));
-
-    Frame *m_frame = nullptr;
-    frmAyudaSimulador *m_form = nullptr;
 };
-
-void TestFrmAyudaSimulador::init()
-{
-    m_frame = new Frame;
-    m_form = new frmAyudaSimulador(&m_frame->area);
-    m_form->showIn(&m_frame->area);
-}
-
-void TestFrmAyudaSimulador::cleanup()
-{
-    delete m_frame;
-}
-
-// Moves the pointer through the window system, so that mouse tracking decides who sees a
-// move without a button pressed; returns what the box says then.
-QString TestFrmAyudaSimulador::moveOver(const char *control, QPoint at)
-{
-    QWidget *widget = Forms::control(m_form, control);
-    QWindow *window = m_frame->area.windowHandle();
-    QTest::mouseMove(window, window->mapFromGlobal(widget->mapToGlobal(at.x() < 0 ? widget->rect().center() : at)));
-    return Forms::control<QPlainTextEdit>(m_form, "txtExplicacion")->toPlainText();
-}
 
 void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
 {
+    Frame frame;
+    auto *form = new frmAyudaSimulador(&frame.area);
+    form->showIn(&frame.area);
+    // The pointer moves through the window system, so that mouse tracking decides who sees
+    // a move without a button pressed; the answer is what the box says then.
+    auto moveOver = [&](const char *name, QPoint at = QPoint(-1, -1)) {
+        QWidget *widget = control(form, name);
+        QWindow *window = frame.area.windowHandle();
+        QTest::mouseMove(window, window->mapFromGlobal(widget->mapToGlobal(at.x() < 0 ? widget->rect().center() : at)));
+        return control<QPlainTextEdit>(form, "txtExplicacion")->toPlainText();
+    };
+
     QCOMPARE(moveOver("imgVistaLateral"), QString());
     const QString general = moveOver("surface", QPoint(5, 5));
-    const char *const pictures[] = {"imgQ1", "imgQ2", "imgQ3", "imgQ4", "imgX",
-                                    "imgY", "imgZ", "imgLateral", "imgSuperior"};
     QStringList texts{general};
-    for (const char *picture : pictures) {
+    for (const char *picture : {"imgQ1", "imgQ2", "imgQ3", "imgQ4", "imgX", "imgY", "imgZ", "imgLateral", "imgSuperior"}) {
         const QString text = moveOver(picture);
         QVERIFY2(!texts.contains(text), picture);
         // Anywhere over the picture, the same.
@@ -63,13 +43,13 @@ void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
         QCOMPARE(moveOver("imgVistaLateral"), text);
         QCOMPARE(moveOver("txtExplicacion"), text);
     }
-    QVERIFY(!control<QLabel>(m_form, "imgQ1")->pixmap().isNull());
+    QVERIFY(!control<QLabel>(form, "imgQ1")->pixmap().isNull());
 
-    QTest::keyClicks(control(m_form, "txtExplicacion"), QStringLiteral("hola"));
+    QTest::keyClicks(control(form, "txtExplicacion"), QStringLiteral("hola"));
     QCOMPARE(moveOver("surface", QPoint(5, 5)), general);
-    m_form->subWindow()->close();
-    m_form->showIn(&m_frame->area);
-    QCOMPARE(control<QPlainTextEdit>(m_form, "txtExplicacion")->toPlainText(), QString());
+    form->subWindow()->close();
+    form->showIn(&frame.area);
+    QCOMPARE(control<QPlainTextEdit>(form, "txtExplicacion")->toPlainText(), QString());
 }
 
 QTEST_MAIN(TestFrmAyudaSimulador)
