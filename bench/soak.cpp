@@ -101,7 +101,11 @@ int paced(int count, int rate, char letter, ArmPanel *panel, const std::function
         std::fflush(stdout);
     });
     minute.start(60000);
-    spinUntil([&] { return done.load(); }, count * 1000 / rate + 60000);
+    // The window must keep reading until the sender is done: a sleeping sender oversleeps
+    // each period a little, so the wait allows twice the nominal time. Joining a sender
+    // that is still at work would stop the event loop, and what it sends meanwhile would
+    // pile up and be read together.
+    spinUntil([&] { return done.load(); }, int(qint64(count) * 2000 / rate) + 60000);
     sender.join();
     spinUntil([&] { return handled >= count; }, 2000);
     QObject::disconnect(watch);
