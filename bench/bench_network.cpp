@@ -9,6 +9,7 @@
 #include "frminternetservidor.h"
 #include "repaintlimiter.h"
 #include "oneclientserver.h"
+#include "spin.h"
 
 #include <benchmark/benchmark.h>
 
@@ -64,20 +65,6 @@ double micros(Clock::duration d)
     return std::chrono::duration<double, std::micro>(d).count();
 }
 
-bool spinUntil(const std::function<bool()> &done, int timeoutMs = 5000)
-{
-    QTimer wake;
-    wake.start(20);
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 void reportLatencies(benchmark::State &state, std::vector<double> &latencies)
 {
     if (latencies.empty())
@@ -90,7 +77,7 @@ void reportLatencies(benchmark::State &state, std::vector<double> &latencies)
 
 bool waitListening()
 {
-    return spinUntil([] { return g_server->isListening(); });
+    return spinUntil([] { return g_server->isListening(); }, 5000);
 }
 
 // The handler's own share: one message straight into the arm, no socket, no repaint.
@@ -123,7 +110,7 @@ void BM_RoundTrip(benchmark::State &state)
     }
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, g_port);
-    if (!spinUntil([] { return g_server->hasClient(); })) {
+    if (!spinUntil([] { return g_server->hasClient(); }, 5000)) {
         state.SkipWithError("no connection");
         return;
     }
@@ -231,7 +218,7 @@ void BM_Paced(benchmark::State &state)
             });
         const bool accepted = spinUntil([&] {
             return connected && g_server->hasClient();
-        });
+        }, 5000);
         go = true;
         const int budgetMs = int(qint64(count) * 1000 / rate) + 3000;
         if (accepted)

@@ -16,6 +16,7 @@
 #include "kinematics.h"
 #include "ptypair.h"
 #include "repaintlimiter.h"
+#include "spin.h"
 #include "sqlitefile.h"
 
 #include <QApplication>
@@ -50,22 +51,6 @@ long statusKiB(const char *field)
             return line.mid(int(qstrlen(field))).trimmed().split(' ').value(0).toLong();
     }
     return 0;
-}
-
-// Runs the event loop until done(), waking now and then so that a stall ends the wait.
-bool spinUntil(const std::function<bool()> &done, int timeoutMs = 10000)
-{
-    QTimer wake;
-    wake.start(20);
-    QElapsedTimer clock;
-    clock.start();
-    while (!done()) {
-        if (clock.elapsed() > timeoutMs)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    return true;
 }
 
 // Message k sets joint `letter` to an angle that differs from message k-1's.
@@ -214,11 +199,11 @@ int main(int argc, char **argv)
         const int before = served;
         QObject::connect(networkArm, &ArmPanel::armUpdated, client.get(), [&served] { ++served; });
         client->write(message('D', k));
-        if (!spinUntil([&] { return served > before; }))
+        if (!spinUntil([&] { return served > before; }, 10000))
             break;
         client->disconnectFromHost();
         client.reset();
-        spinUntil([network] { return network->findChild<QTcpSocket *>() == nullptr; });
+        spinUntil([network] { return network->findChild<QTcpSocket *>() == nullptr; }, 10000);
     }
     ok &= served == sessions && poseRight(network);
     report("Sesiones TCP", sessions, served, clock);
