@@ -10,18 +10,19 @@
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
-#include <QDir>
-#include <QFile>
 #include <QHostAddress>
+#include <QNetworkProxyFactory>
 #include <QTcpSocket>
 #include <QThread>
 
+#include <dirent.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -55,14 +56,15 @@ int g_openSockets = 0;    // sockets open when the execution started
 // Sockets only: Qt starts helper threads, with descriptors of their own, as it likes.
 int openSockets()
 {
-    const QString folder = QStringLiteral("/proc/self/fd/");
     int sockets = 0;
-    for (const QString &fd : QDir(folder).entryList(QDir::Files | QDir::System)) {
-        char target[64] = {};
-        if (::readlink(QFile::encodeName(folder + fd).constData(), target, sizeof target - 1) > 0
-            && std::strncmp(target, "socket:", 7) == 0)
+    DIR *folder = ::opendir("/proc/self/fd");
+    FUZZ_CHECK(folder);
+    while (const dirent *entry = ::readdir(folder)) {
+        struct stat status = {};
+        if (entry->d_name[0] != '.' && ::fstat(std::atoi(entry->d_name), &status) == 0 && S_ISSOCK(status.st_mode))
             ++sockets;
     }
+    ::closedir(folder);
     return sockets;
 }
 
@@ -127,6 +129,15 @@ void left(bool graceful)
     g_served = nullptr;
 }
 
+quint16 nextClientPort()
+{
+    constexpr quint16 kFirst = 20000, kCount = 12000;
+    // Fuzzers run side by side start at different places.
+    static quint16 next = quint16(::getpid() % kCount);
+    next = quint16((next + 1) % kCount);
+    return quint16(kFirst + next);
+}
+
 Client *pick(FuzzedDataProvider &input)
 {
     if (g_clients.empty())
@@ -148,12 +159,13 @@ void step(FuzzedDataProvider &input)
             auto client = std::make_unique<Client>();
             Client *c = client.get();
             // Bound first, the client knows its port before Qt connects, which the server
-            // may see before the client does. While the server serves it listens nowhere,
-            // and the system may give its port to a client: shared, it can still listen
-            // there again. A client on that very port would connect to itself.
-            FUZZ_CHECK(c->socket.bind(QHostAddress::LocalHost, 0, QAbstractSocket::ReuseAddressHint));
-            c->port = c->socket.localPort();
-            if (c->port == g_server->port())
+            // may see before the client does. The ports are ours, below the range the
+            // system hands out: the server, listening on one the system chose, never finds
+            // a client on its port. Asking the system for a port instead slows down with
+            // every closed connection it still remembers, ten thousands of them after a
+            // few seconds here. A port someone else holds is passed over.
+            c->port = nextClientPort();
+            if (!c->socket.bind(QHostAddress::LocalHost, c->port, QAbstractSocket::ReuseAddressHint))
                 break;
             QObject::connect(&c->socket, &QTcpSocket::readyRead, [c] { c->received += c->socket.readAll(); });
             c->socket.connectToHost(QHostAddress::LocalHost, g_server->port());
@@ -200,6 +212,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char name[] = "fuzz_oneclientserver";
     static char *argv[] = {name, nullptr};
     new QCoreApplication(argc, argv);
+    // Loopback needs no proxy, and asking the system for one costs each client a lookup.
+    QNetworkProxyFactory::setUseSystemConfiguration(false);
     g_server = new OneClientServer;
     QObject::connect(g_server, &OneClientServer::clientAccepted, &accepted);
     QObject::connect(g_server, &OneClientServer::dataArrived, [](const QString &text) {
