@@ -1,5 +1,7 @@
 #include "picturearea.h"
 
+#include <QPixmap>
+#include <QScreen>
 #include <QTest>
 
 #include <functional>
@@ -25,6 +27,7 @@ private slots:
     void figures_data();
     void figures();
     void clear_leavesTheBackground();
+    void screen_followsEachRedraw();
 };
 
 void TestPictureArea::figures_data()
@@ -93,6 +96,38 @@ void TestPictureArea::clear_leavesTheBackground()
     blank.fill(Qt::white);
     QCOMPARE(area.image(), blank);
     QVERIFY(before != blank);
+}
+
+void TestPictureArea::screen_followsEachRedraw()
+{
+    PictureArea area;
+    area.resize(281, 193);
+    area.setBackColor(Qt::white);
+    area.setScale(69.25, 47.25);
+    area.setDrawWidth(4);
+    area.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&area));
+    // What the window system was last given, at a point of the scale.
+    const auto shown = [&area](double x, double y) {
+        const QImage screen = area.screen()->grabWindow(area.winId()).toImage();
+        return screen.pixel(PictureArea::kBorder + int(x * 4), PictureArea::kBorder + int(y * 4));
+    };
+    const auto redraw = [&area](double y) {
+        area.clear();
+        area.line(QPointF(10, y), QPointF(60, y));
+    };
+    redraw(10);
+    QTRY_COMPARE(shown(30, 10), kBlack);
+    // Two drawings before the next paint: the second shows, the first is gone.
+    redraw(30);
+    redraw(20);
+    QTRY_COMPARE(shown(30, 20), kBlack);
+    QCOMPARE(shown(30, 10), kWhite);
+    QCOMPARE(shown(30, 30), kWhite);
+    // Back where an earlier drawing was painted: asked for again.
+    redraw(10);
+    QTRY_COMPARE(shown(30, 10), kBlack);
+    QCOMPARE(shown(30, 20), kWhite);
 }
 
 QTEST_MAIN(TestPictureArea)

@@ -34,6 +34,7 @@ void PictureArea::setBackColor(const QColor &color)
     fitImage();
     m_image.fill(m_backColor);
     m_inked = QRect();
+    m_spans.clear();
     update(innerRect());
 }
 
@@ -46,14 +47,19 @@ const QImage &PictureArea::image() const
 void PictureArea::clear()
 {
     beginFigure();
-    // Only what was drawn goes back to the background, the rest is background already.
-    for (int y = m_inked.top(); y <= m_inked.bottom(); ++y) {
-        QRgb *row = m_pixels + y * m_stride;
-        std::fill(row + m_inked.left(), row + m_inked.right() + 1, m_backColor);
+    // Only the pixels drawn go back to the background: a drawing of thin lines touches a
+    // small part of the box around it, and the rest is background already.
+    const int width = m_image.width();
+    const int height = m_image.height();
+    for (const Span &span : m_spans) {
+        if (span.y >= height || span.from >= width)
+            continue;
+        QRgb *row = m_pixels + span.y * m_stride;
+        std::fill(row + span.from, row + std::min(span.to, width - 1) + 1, m_backColor);
     }
+    m_spans.clear();
     m_changed |= std::exchange(m_inked, QRect());
-    if (!m_changed.isEmpty())
-        update(std::exchange(m_changed, QRect()).translated(kBorder, kBorder));
+    requestPaint();
 }
 
 QPointF PictureArea::toPixels(QPointF point) const
@@ -101,7 +107,7 @@ void PictureArea::line(QPointF from, QPointF to)
     // Round ends.
     disc(a, half, m_foreColor);
     disc(b, half, m_foreColor);
-    update(std::exchange(m_changed, QRect()).translated(kBorder, kBorder));
+    requestPaint();
 }
 
 void PictureArea::circle(QPointF centre, double radius)
@@ -114,7 +120,7 @@ void PictureArea::circle(QPointF centre, double radius)
     // The outline is the pen's width centred on the circle; the fill is what lies inside it.
     disc(c, r + half, m_foreColor);
     disc(c, r - half, m_fillColor);
-    update(std::exchange(m_changed, QRect()).translated(kBorder, kBorder));
+    requestPaint();
 }
 
 void PictureArea::disc(QPointF centre, double radius, QRgb color)
@@ -141,6 +147,19 @@ void PictureArea::span(int y, double left, double right, QRgb color)
         return;
     QRgb *row = m_pixels + y * m_stride;
     std::fill(row + from, row + to + 1, color);
+    m_spans.push_back({y, from, to});
+}
+
+void PictureArea::requestPaint()
+{
+    // Until the next paint, a part already asked for need not be asked for again: the
+    // views ask for the same few places many times between two frames. What is asked for
+    // is one rectangle around them all, so that anything inside it will be painted.
+    const QRect changed = std::exchange(m_changed, QRect()).translated(kBorder, kBorder);
+    if (changed.isEmpty() || m_requested.contains(changed))
+        return;
+    m_requested |= changed;
+    update(m_requested);
 }
 
 void PictureArea::beginFigure()
@@ -168,6 +187,8 @@ QRect PictureArea::innerRect() const
 
 void PictureArea::paintEvent(QPaintEvent *event)
 {
+    // Whatever is painted shows the image as it stands; a change from now on is asked for anew.
+    m_requested = QRect();
     QPainter painter(this);
     // A new drawing repaints the inside alone; the border only when it was uncovered.
     if (!innerRect().contains(event->rect()))

@@ -6,6 +6,8 @@
 #include <QRect>
 #include <QWidget>
 
+#include <vector>
+
 // A drawing surface with a user scale: (0, 0) at the top-left of the inner area, y down,
 // the scale width and height spanning the whole inner area. Thick segments with round
 // ends and outlined, filled circles go into a backing image, so the drawing stays until
@@ -54,14 +56,25 @@ private:
     // Inks the pixels x of row y with left <= x < right.
     void span(int y, double left, double right, QRgb color);
     void disc(QPointF centre, double radius, QRgb color);
-    // Notes the pixels a figure may touch, to be cleared and repainted.
+    // Notes the pixels a figure may touch, to be repainted.
     void ink(const QRectF &pixels);
+    // Asks for what changed to be repainted.
+    void requestPaint();
+
+    struct Span
+    {
+        int y, from, to;
+    };
 
     mutable QImage m_image;
     // What has been drawn since the last clear, and what changed since the last repaint
     // request, in pixels of the image.
     mutable QRect m_inked;
     QRect m_changed;
+    // The rows inked since the last clear, to be cleared again.
+    std::vector<Span> m_spans;
+    // Asked for and not yet painted, in widget pixels.
+    QRect m_requested;
     QRgb *m_pixels = nullptr;
     qsizetype m_stride = 0;
     double m_scaleWidth = 1.0;
