@@ -181,13 +181,13 @@ int main(int argc, char **argv)
 
     const int tcpCount = scaled(1000000);
     const int tcpHandled = paced(tcpCount, 500, 'A', networkArm, sendTcp);
-    ok &= tcpHandled == tcpCount && poseRight(network);
+    ok &= tcpHandled == tcpCount && spinUntil([network] { return poseRight(network); }, 1000);
     report("TCP, 500 mensajes/s", tcpCount, tcpHandled, clock);
     ::close(fd);
 
     const int serialCount = scaled(100000);
     const int serialHandled = paced(serialCount, 250, 'C', serialArm, sendSerial);
-    ok &= serialHandled == serialCount && poseRight(serial);
+    ok &= serialHandled == serialCount && spinUntil([serial] { return poseRight(serial); }, 1000);
     report("Serie, 250 mensajes/s", serialCount, serialHandled, clock);
 
     const int sessions = scaled(10000);
@@ -205,7 +205,7 @@ int main(int argc, char **argv)
         client.reset();
         spinUntil([network] { return network->findChild<QTcpSocket *>() == nullptr; }, 10000);
     }
-    ok &= served == sessions && poseRight(network);
+    ok &= served == sessions && spinUntil([network] { return poseRight(network); }, 1000);
     report("Sesiones TCP", sessions, served, clock);
 
     auto *next = registry->findChild<QToolButton *>(QStringLiteral("moveNext"));

@@ -67,6 +67,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     layout.picSuperior = DesignUnits::rect(600, 840, 4215, 2895);
     layout.picLateral = DesignUnits::rect(6360, 840, 4215, 2895);
     g_panel = new ArmPanel(surface, layout);
+    // Every move shows at once, so that each input's readouts can be checked.
+    g_panel->setReadoutInterval(0);
     const char *names[] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
     for (int i = 0; i < 3; ++i) {
         g_readouts[i] = surface->findChild<QLineEdit *>(QLatin1String(names[i]));

@@ -5,8 +5,10 @@
 #include "conversions.h"
 #include "designunits.h"
 #include "picturearea.h"
+#include "repaintlimiter.h"
 
 #include <QAccessible>
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -31,6 +33,11 @@ QLineEdit *greyBox(QWidget *surface, const char *name, const QString &text, cons
 {
     QLineEdit *box = Controls::textBox(surface, name, text, rect);
     Controls::setBackColor(box, DesignUnits::color(kBoxBack));
+    // These boxes hold numbers that change with every message; digits need no kerning or
+    // ligatures, and laying them out without a shaper costs a fraction.
+    QFont font = box->font();
+    font.setStyleStrategy(QFont::PreferNoShaping);
+    box->setFont(font);
     return box;
 }
 
@@ -46,8 +53,11 @@ PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 
 ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     : QObject(surface)
+    , m_readoutIntervalMs(RepaintLimiter::kFrameMs)
 {
     setObjectName(QStringLiteral("arm"));
+    m_readoutTimer.setSingleShot(true);
+    connect(&m_readoutTimer, &QTimer::timeout, this, &ArmPanel::writeReadouts);
     titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
     titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
     Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -133,22 +143,40 @@ void ArmPanel::UpdateArm()
     m_side->clear();
     m_top->clear();
 
-    const arm::Point3 tool = m_model.tool();
-    const QString x = Conversions::toFixed(tool.x, m_locale);
-    const QString y = Conversions::toFixed(tool.y, m_locale);
-    const QString z = Conversions::toFixed(tool.z, m_locale);
-    m_readouts[0]->setText(x);
-    m_readouts[1]->setText(y);
-    m_readouts[2]->setText(z);
+    arm::drawSideView(m_side, m_model);
+    arm::drawTopView(m_top, m_model);
+    m_tool = m_model.tool();
+    readoutsChanged();
+    emit armUpdated();
+}
+
+void ArmPanel::readoutsChanged()
+{
+    // A link may move the arm hundreds of times a second. Every move is drawn, but a
+    // readout's text is laid out anew with each write, and no one reads numbers that change
+    // faster than the screen shows them.
+    if (!m_readoutAge.isValid() || m_readoutAge.elapsed() >= m_readoutIntervalMs)
+        writeReadouts();
+    else if (!m_readoutTimer.isActive())
+        m_readoutTimer.start(int(m_readoutIntervalMs - m_readoutAge.elapsed()));
+}
+
+void ArmPanel::writeReadouts()
+{
+    m_readoutTimer.stop();
+    m_readoutAge.start();
+    const QString texts[3] = {Conversions::toFixed(m_tool.x, m_locale), Conversions::toFixed(m_tool.y, m_locale),
+                              Conversions::toFixed(m_tool.z, m_locale)};
+    // A write of the same text would still lay it out again, and drop the user's selection.
+    for (int axis = 0; axis < 3; ++axis) {
+        if (m_readouts[axis]->text() != texts[axis])
+            m_readouts[axis]->setText(texts[axis]);
+    }
     // What a screen reader says of a view is where it shows the tool; without one
-    // listening, the words are not worth making hundreds of times a second.
+    // listening, the words are not worth making.
     if (QAccessible::isActive()) {
-        const QString where = QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z);
+        const QString where = QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(texts[0], texts[1], texts[2]);
         m_side->setAccessibleDescription(where);
         m_top->setAccessibleDescription(where);
     }
-
-    arm::drawSideView(m_side, m_model);
-    arm::drawTopView(m_top, m_model);
-    emit armUpdated();
 }

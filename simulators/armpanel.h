@@ -2,9 +2,11 @@
 
 #include "kinematics.h"
 
+#include <QElapsedTimer>
 #include <QLocale>
 #include <QObject>
 #include <QRect>
+#include <QTimer>
 
 class PictureArea;
 class QLineEdit;
@@ -55,10 +57,16 @@ public:
     // Anything else changes nothing.
     JointMessageOutcome JointMessage(const QString &received);
 
-    // Chain product, clear both views, readouts X, Y, Z, draw side and top view.
+    // Chain product, clear both views, draw side and top view, readouts X, Y, Z (as often as
+    // the readout interval allows).
     void UpdateArm();
 
     const arm::ArmModel &model() const { return m_model; }
+
+    // The readouts follow the arm at most this often while it keeps moving, and show its
+    // last position at the end of each interval; a move after a quiet interval shows at
+    // once. Default one screen frame; 0 writes them with every move.
+    void setReadoutInterval(int ms) { m_readoutIntervalMs = ms; }
 
 signals:
     // After every UpdateArm, once the views are drawn.
@@ -68,6 +76,8 @@ private:
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
     // joint's transform, the readouts and the views stay as they were.
     void txtQ_Change(int joint);
+    void readoutsChanged();
+    void writeReadouts();
 
     arm::ArmModel m_model;
     // The user's locale, read once: reading it costs more than the kinematics.
@@ -76,4 +86,9 @@ private:
     QLineEdit *m_readouts[3] = {};
     PictureArea *m_side = nullptr;
     PictureArea *m_top = nullptr;
+    // The tool position of the last UpdateArm, until the readouts show it.
+    arm::Point3 m_tool{};
+    QTimer m_readoutTimer;
+    QElapsedTimer m_readoutAge;
+    int m_readoutIntervalMs;
 };

@@ -2,7 +2,9 @@
 #include "designunits.h"
 #include "forms.h"
 #include "picturearea.h"
+#include "repaintlimiter.h"
 
+#include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -42,6 +44,7 @@ private slots:
     void jointMessage_data();
     void jointMessage();
     void typingKeyByKey_followsEveryTextThatConverts();
+    void readouts_manyMovesInAFrame_showTheLastOne();
     void views_data();
     void views();
 
@@ -68,6 +71,7 @@ void TestArmPanel::init()
     for (int i = 0; i < 16; ++i)
         *others[i] = QRect(50 * (i % 8), 300 + 40 * (i / 8), 45, 30);
     m_panel = new ArmPanel(m_surface, layout);
+    m_panel->setReadoutInterval(0);
     m_surface->show();
     m_panel->Form_Load();
 }
@@ -141,6 +145,21 @@ void TestArmPanel::typingKeyByKey_followsEveryTextThatConverts()
     // The emptied entries did not convert either.
     QCOMPARE(updates.count(), 6);
     QCOMPARE(readouts(m_surface), QStringList({"12.936", "12.936", "11.313"}));
+}
+
+void TestArmPanel::readouts_manyMovesInAFrame_showTheLastOne()
+{
+    m_panel->setReadoutInterval(RepaintLimiter::kFrameMs);
+    auto *y = control<QLineEdit>(m_surface, "txtPosicionY");
+    QSignalSpy writes(y, &QLineEdit::textChanged);
+    QSignalSpy updates(m_panel, &ArmPanel::armUpdated);
+    for (int degrees = 1; degrees <= 90; ++degrees)
+        m_panel->JointMessage(QStringLiteral("A%1").arg(degrees));
+    QCOMPARE(updates.count(), 90);
+    // The first move shows at once; the rest wait for the end of a frame, which a loaded
+    // machine may reach a few times during the loop.
+    QVERIFY2(writes.count() < 30, qPrintable(QString::number(writes.count())));
+    QTRY_COMPARE(y->text(), QStringLiteral("21.125"));
 }
 
 void TestArmPanel::views_data()

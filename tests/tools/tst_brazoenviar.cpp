@@ -120,7 +120,7 @@ void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays()
         QVERIFY2(run.status == 0, qPrintable(run.error));
         // One update per message: none of them came with another.
         QCOMPARE(updates.count(), 5);
-        QCOMPARE(simulator.readouts(), finalReadouts);
+        QTRY_COMPARE(simulator.readouts(), finalReadouts);
     }
     const QString from = source + QStringLiteral(",\"");
     QCOMPARE(receives(log), (QStringList{from + "A10\",Q1=10", from + "A18\",Q1=18", from + "B-18\",Q2=-18",
@@ -129,7 +129,7 @@ void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays()
     Simulator again(serial, dir.filePath(QStringLiteral("otra.csv")));
     const Run replay = send(again.link << "--reproducir" << log << "--velocidad" << "3");
     QVERIFY2(replay.status == 0, qPrintable(replay.error));
-    QCOMPARE(again.readouts(), finalReadouts);
+    QTRY_COMPARE(again.readouts(), finalReadouts);
 }
 
 void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()

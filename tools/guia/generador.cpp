@@ -13,6 +13,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -23,6 +24,7 @@
 #include <QPushButton>
 #include <QString>
 #include <QStyleFactory>
+#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -136,6 +138,10 @@ int main(int argc, char *argv[])
     };
     for (int joint = 1; joint <= 4; ++joint)
         box(QStringLiteral("txtQ%1").arg(joint))->setText(QLatin1String(kPose[joint - 1]));
+    // The readouts follow the arm within a screen frame.
+    QEventLoop settle;
+    QTimer::singleShot(100, &settle, &QEventLoop::quit);
+    settle.exec();
     const char *const readoutNames[3] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
     for (int axis = 0; axis < 3; ++axis) {
         const QString shown = box(QLatin1String(readoutNames[axis]))->text();
