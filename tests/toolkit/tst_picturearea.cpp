@@ -13,6 +13,14 @@ const QRgb kBlack = qRgb(0, 0, 0);
 const QRgb kRed = qRgb(255, 0, 0);
 
 using Draw = std::function<void(PictureArea &)>;
+
+// 277 x 189 pixels inside, white, with a scale of 69.25 x 47.25: four pixels a unit.
+void setUp(PictureArea &area)
+{
+    area.resize(281, 193);
+    area.setBackColor(Qt::white);
+    area.setScale(69.25, 47.25);
+}
 using Probes = QList<QPair<QPoint, QRgb>>;
 
 } // namespace
@@ -72,9 +80,7 @@ void TestPictureArea::figures()
     QFETCH(Draw, draw);
     QFETCH(Probes, probes);
     PictureArea area;
-    area.resize(281, 193);
-    area.setBackColor(Qt::white);
-    area.setScale(69.25, 47.25);
+    setUp(area);
     draw(area);
     for (const auto &[point, colour] : probes)
         QVERIFY2(area.image().pixel(point) == colour, qPrintable(QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y())));
@@ -83,9 +89,7 @@ void TestPictureArea::figures()
 void TestPictureArea::clear_leavesTheBackground()
 {
     PictureArea area;
-    area.resize(281, 193);
-    area.setBackColor(Qt::white);
-    area.setScale(69.25, 47.25);
+    setUp(area);
     area.setDrawWidth(4);
     area.line(QPointF(0, 0), QPointF(69.25, 47.25));
     area.circle(QPointF(30, 30), 5);
@@ -101,9 +105,7 @@ void TestPictureArea::clear_leavesTheBackground()
 void TestPictureArea::screen_followsEachRedraw()
 {
     PictureArea area;
-    area.resize(281, 193);
-    area.setBackColor(Qt::white);
-    area.setScale(69.25, 47.25);
+    setUp(area);
     area.setDrawWidth(4);
     area.show();
     QVERIFY(QTest::qWaitForWindowExposed(&area));
