@@ -6,6 +6,7 @@
 // It runs offscreen and in the Fusion style, so that the pictures do not depend on the
 // desktop they are made on.
 
+#include "armpanel.h"
 #include "controls.h"
 #include "designunits.h"
 #include "frmbrazo.h"
@@ -13,7 +14,6 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEventLoop>
 #include <QGroupBox>
 #include <QImage>
 #include <QLabel>
@@ -24,7 +24,6 @@
 #include <QPushButton>
 #include <QString>
 #include <QStyleFactory>
-#include <QTimer>
 #include <QWidget>
 
 #include <cstdio>
@@ -136,12 +135,10 @@ int main(int argc, char *argv[])
     auto box = [simulator](const QString &name) {
         return simulator->findChild<QLineEdit *>(name);
     };
+    // The pictures show the readouts of the last pose: each move shows at once.
+    simulatorForm->findChild<ArmPanel *>()->setReadoutInterval(0);
     for (int joint = 1; joint <= 4; ++joint)
         box(QStringLiteral("txtQ%1").arg(joint))->setText(QLatin1String(kPose[joint - 1]));
-    // The readouts follow the arm within a screen frame.
-    QEventLoop settle;
-    QTimer::singleShot(100, &settle, &QEventLoop::quit);
-    settle.exec();
     const char *const readoutNames[3] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
     for (int axis = 0; axis < 3; ++axis) {
         const QString shown = box(QLatin1String(readoutNames[axis]))->text();
