@@ -49,13 +49,19 @@ void PictureArea::clear()
     beginFigure();
     // Only the pixels drawn go back to the background: a drawing of thin lines touches a
     // small part of the box around it, and the rest is background already.
-    const int width = m_image.width();
-    const int height = m_image.height();
-    for (const Span &span : m_spans) {
-        if (span.y >= height || span.from >= width)
-            continue;
-        QRgb *row = m_pixels + span.y * m_stride;
-        std::fill(row + span.from, row + std::min(span.to, width - 1) + 1, m_backColor);
+    // The image may have shrunk since.
+    const auto fill = [this](int y, int from, int to) {
+        to = std::min(to, m_image.width() - 1);
+        if (y < m_image.height() && from <= to)
+            std::fill(m_pixels + y * m_stride + from, m_pixels + y * m_stride + to + 1, m_backColor);
+    };
+    if (m_spans.size() < kMaxSpans) {
+        for (const Span &span : m_spans)
+            fill(span.y, span.from, span.to);
+    } else {
+        // So many rows are no thin drawing: the box around it goes.
+        for (int y = m_inked.top(); y <= m_inked.bottom(); ++y)
+            fill(y, m_inked.left(), m_inked.right());
     }
     m_spans.clear();
     m_changed |= std::exchange(m_inked, QRect());
@@ -147,7 +153,8 @@ void PictureArea::span(int y, double left, double right, QRgb color)
         return;
     QRgb *row = m_pixels + y * m_stride;
     std::fill(row + from, row + to + 1, color);
-    m_spans.push_back({y, from, to});
+    if (m_spans.size() < kMaxSpans)
+        m_spans.push_back({y, from, to});
 }
 
 void PictureArea::requestPaint()

@@ -65,6 +65,8 @@ private:
     {
         int y, from, to;
     };
+    // Rows remembered for the next clear; a drawing with more is cleared by its box.
+    static constexpr std::size_t kMaxSpans = 4096;
 
     mutable QImage m_image;
     // What has been drawn since the last clear, and what changed since the last repaint
