@@ -160,12 +160,14 @@ void step(FuzzedDataProvider &input)
             Client *c = client.get();
             // Bound first, the client knows its port before Qt connects, which the server
             // may see before the client does. The ports are ours, below the range the
-            // system hands out: the server, listening on one the system chose, never finds
-            // a client on its port. Asking the system for a port instead slows down with
-            // every closed connection it still remembers, ten thousands of them after a
-            // few seconds here. A port someone else holds is passed over.
+            // system usually hands out, where the server listens. Asking the system for a
+            // port instead slows down with every closed connection it still remembers, ten
+            // thousands of them after a few seconds here. A port someone else holds is
+            // passed over, and so is the server's own: a client there would connect to
+            // itself. Shared, the port may still be listened on again.
             c->port = nextClientPort();
-            if (!c->socket.bind(QHostAddress::LocalHost, c->port, QAbstractSocket::ReuseAddressHint))
+            if (c->port == g_server->port()
+                || !c->socket.bind(QHostAddress::LocalHost, c->port, QAbstractSocket::ReuseAddressHint))
                 break;
             QObject::connect(&c->socket, &QTcpSocket::readyRead, [c] { c->received += c->socket.readAll(); });
             c->socket.connectToHost(QHostAddress::LocalHost, g_server->port());
