@@ -97,12 +97,21 @@ int paced(int count, int rate, char letter, ArmPanel *panel, const std::function
     return handled;
 }
 
-// The readouts must be what the kinematics give for the joint angles shown in the entries.
-bool poseRight(const QWidget *form)
+// The last message sent is in its joint's entry, and the readouts are what the kinematics
+// give for the angles in the four entries.
+bool poseRight(const QWidget *form, const QByteArray &last)
 {
+    const QByteArray lastEntry = "txtQ" + QByteArray::number(last.at(0) - 'A' + 1);
+    if (Forms::text(form, lastEntry.constData()) != QString::fromLatin1(last.mid(1)))
+        return false;
     std::array<int, 4> degrees{};
-    for (int joint = 1; joint <= 4; ++joint)
-        degrees[joint - 1] = *Conversions::toInt32(Forms::text(form, QStringLiteral("txtQ%1").arg(joint).toLatin1()));
+    for (int joint = 1; joint <= 4; ++joint) {
+        const QByteArray entry = "txtQ" + QByteArray::number(joint);
+        const std::optional<qint32> angle = Conversions::toInt32(Forms::text(form, entry.constData()));
+        if (!angle)
+            return false;
+        degrees[joint - 1] = *angle;
+    }
     arm::ArmModel model;
     model.load(degrees);
     model.chainProduct();
@@ -177,17 +186,20 @@ int main(int argc, char **argv)
     paced(2000, 1000, 'B', serialArm, sendSerial);
     const long startKiB = statusKiB("VmRSS:");
     report("Preparado", 4000, 4000, clock);
-    bool ok = true;
+    int merged = 0;
+    bool posesRight = true;
 
     const int tcpCount = scaled(1000000);
     const int tcpHandled = paced(tcpCount, 500, 'A', networkArm, sendTcp);
-    ok &= tcpHandled == tcpCount && spinUntil([network] { return poseRight(network); }, 1000);
+    merged += tcpCount - tcpHandled;
+    posesRight &= spinUntil([&] { return poseRight(network, message('A', tcpCount - 1)); }, 1000);
     report("TCP, 500 mensajes/s", tcpCount, tcpHandled, clock);
     ::close(fd);
 
     const int serialCount = scaled(100000);
     const int serialHandled = paced(serialCount, 250, 'C', serialArm, sendSerial);
-    ok &= serialHandled == serialCount && spinUntil([serial] { return poseRight(serial); }, 1000);
+    merged += serialCount - serialHandled;
+    posesRight &= spinUntil([&] { return poseRight(serial, message('C', serialCount - 1)); }, 1000);
     report("Serie, 250 mensajes/s", serialCount, serialHandled, clock);
 
     const int sessions = scaled(10000);
@@ -205,19 +217,21 @@ int main(int argc, char **argv)
         client.reset();
         spinUntil([network] { return network->findChild<QTcpSocket *>() == nullptr; }, 10000);
     }
-    ok &= served == sessions && spinUntil([network] { return poseRight(network); }, 1000);
+    merged += sessions - served;
+    posesRight &= spinUntil([&] { return poseRight(network, message('D', sessions - 1)); }, 1000);
     report("Sesiones TCP", sessions, served, clock);
 
     auto *next = registry->findChild<QToolButton *>(QStringLiteral("moveNext"));
     for (int k = 1; k < records; ++k)
         next->click();
     const bool atEnd = Forms::text(registry, "txtidEmpleado") == QStringLiteral("E%1").arg(records - 1, 5, 10, QLatin1Char('0'));
-    ok &= atEnd;
     report("Registro recorrido", records, atEnd ? records : 0, clock);
 
     const long peakKiB = statusKiB("VmHWM:");
     std::printf("\nMemoria al empezar %ld KiB, máxima %ld KiB: %+.1f %% (límite +10 %%)\n", startKiB, peakKiB,
                 100.0 * (peakKiB - startKiB) / startKiB);
-    std::printf("%s\n", ok ? "Ningún mensaje perdido; pose final correcta." : "FALLO: mensajes perdidos o pose final errónea.");
-    return ok && peakKiB <= startKiB * 11 / 10 ? 0 : 1;
+    std::printf("Mensajes leídos junto con otro (el simulador no los convierte): %d de %d\n", merged,
+                tcpCount + serialCount + sessions);
+    std::printf("Pose final: %s\n", posesRight ? "correcta en las dos ventanas" : "ERRÓNEA");
+    return merged == 0 && posesRight && atEnd && peakKiB <= startKiB * 11 / 10 ? 0 : 1;
 }
