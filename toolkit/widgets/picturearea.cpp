@@ -48,8 +48,8 @@ void PictureArea::clear()
 {
     beginFigure();
     // Only the pixels drawn go back to the background: a drawing of thin lines touches a
-    // small part of the box around it, and the rest is background already.
-    // The image may have shrunk since.
+    // small part of the box around it, and the rest is background already. The image may
+    // have shrunk since they were drawn.
     const auto fill = [this](int y, int from, int to) {
         to = std::min(to, m_image.width() - 1);
         if (y < m_image.height() && from <= to)
@@ -59,7 +59,7 @@ void PictureArea::clear()
         for (const Span &span : m_spans)
             fill(span.y, span.from, span.to);
     } else {
-        // So many rows are no thin drawing: the box around it goes.
+        // So many rows make no thin drawing: the box around it is cleared.
         for (int y = m_inked.top(); y <= m_inked.bottom(); ++y)
             fill(y, m_inked.left(), m_inked.right());
     }
