@@ -51,7 +51,7 @@ private slots:
     void textsCrossAsWindows1252_closeAfterItsData();
     void portInUse_saysSoAndWhatToDo();
     void privilegedPort_tellsHowToAllowIt();
-    void clientsSocket_probesAVanishedMachine();
+    void clientsSocket_sendsAtOnceAndProbesAVanishedMachine();
     void failedAccept_listensAgain();
     void destroyedInsideOwnSignal_data();
     void destroyedInsideOwnSignal();
@@ -163,7 +163,7 @@ void TestOneClientServer::privilegedPort_tellsHowToAllowIt()
     QCOMPARE(WEXITSTATUS(status), 0);
 }
 
-void TestOneClientServer::clientsSocket_probesAVanishedMachine()
+void TestOneClientServer::clientsSocket_sendsAtOnceAndProbesAVanishedMachine()
 {
     OneClientServer server;
     server.setKeepAlive(7, 3, 4);
@@ -178,6 +178,7 @@ void TestOneClientServer::clientsSocket_probesAVanishedMachine()
         ::getsockopt(fd, level, name, &value, &size);
         return value;
     };
+    QCOMPARE(option(IPPROTO_TCP, TCP_NODELAY), 1);
     QCOMPARE(option(SOL_SOCKET, SO_KEEPALIVE), 1);
     QCOMPARE(option(IPPROTO_TCP, TCP_KEEPIDLE), 7);
     QCOMPARE(option(IPPROTO_TCP, TCP_KEEPINTVL), 3);

@@ -163,6 +163,9 @@ void OneClientServer::attach(QTcpSocket *socket)
     socket->setParent(this);
     m_socket = socket;
     m_clientAddress = dotted(socket->peerAddress());
+    // A message leaves when it is sent, not up to 40 ms later behind the acknowledgement of
+    // the one before, which the client may hold back.
+    socket->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
 #ifdef Q_OS_LINUX
     const int fd = int(socket->socketDescriptor());
