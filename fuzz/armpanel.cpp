@@ -68,7 +68,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     layout.picLateral = DesignUnits::rect(6360, 840, 4215, 2895);
     g_panel = new ArmPanel(surface, layout);
     // Every move shows at once, so that each input's readouts can be checked.
-    g_panel->setReadoutInterval(0);
+    g_panel->setDisplayInterval(0);
     const char *names[] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
     for (int i = 0; i < 3; ++i) {
         g_readouts[i] = surface->findChild<QLineEdit *>(QLatin1String(names[i]));

@@ -8,9 +8,13 @@
 #include "repaintlimiter.h"
 
 #include <QAccessible>
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
+#include <QScopedValueRollback>
+
+#include <utility>
 
 namespace {
 
@@ -41,6 +45,26 @@ QLineEdit *greyBox(QWidget *surface, const char *name, const QString &text, cons
     return box;
 }
 
+// What may change an entry's text by the user's hand, or shows it to be edited.
+bool isEditing(const QEvent *event)
+{
+    switch (event->type()) {
+    case QEvent::KeyPress:
+    case QEvent::ShortcutOverride:
+    case QEvent::InputMethod:
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::ContextMenu:
+    case QEvent::DragEnter:
+    case QEvent::Drop:
+    case QEvent::FocusIn:
+        return true;
+    default:
+        return false;
+    }
+}
+
 PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 {
     auto *area = new PictureArea(surface);
@@ -53,11 +77,11 @@ PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 
 ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     : QObject(surface)
-    , m_readoutIntervalMs(RepaintLimiter::kFrameMs)
+    , m_displayIntervalMs(RepaintLimiter::kFrameMs)
 {
     setObjectName(QStringLiteral("arm"));
-    m_readoutTimer.setSingleShot(true);
-    connect(&m_readoutTimer, &QTimer::timeout, this, &ArmPanel::writeReadouts);
+    m_displayTimer.setSingleShot(true);
+    connect(&m_displayTimer, &QTimer::timeout, this, &ArmPanel::writeDisplay);
     titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
     titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
     Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -94,12 +118,29 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
         // textChanged fires for typing and for a write of a different text, synchronously,
         // and not for a write of the text already there.
         connect(entry, &QLineEdit::textChanged, this, [this, joint] { txtQ_Change(joint); });
+        entry->installEventFilter(this);
     }
+}
+
+bool ArmPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    // The user edits what the link wrote last, not what the entry showed a frame ago.
+    if (isEditing(event)) {
+        for (const auto &pending : m_pendingEntries) {
+            if (pending) {
+                writeDisplay();
+                break;
+            }
+        }
+    }
+    return QObject::eventFilter(watched, event);
 }
 
 void ArmPanel::Form_Load()
 {
     m_model.links = arm::armLinks();
+    for (auto &pending : m_pendingEntries)
+        pending.reset();
     for (int joint = 1; joint <= 4; ++joint)
         m_entries[joint - 1]->setText(kDefaultText[joint - 1]);
     std::array<int, 4> degrees{};
@@ -114,21 +155,37 @@ JointMessageOutcome ArmPanel::JointMessage(const QString &received)
     if (received.isEmpty() || received.front() < QLatin1Char('A') || received.front() > QLatin1Char('D'))
         return outcome;
     outcome.joint = received.front().unicode() - 'A' + 1;
-    QLineEdit *entry = m_entries[outcome.joint - 1];
     const QString text = received.size() == 1 ? kDefaultText[outcome.joint - 1] : received.mid(1);
-    if (entry->text() == text) {
+    if (entryText(outcome.joint) == text) {
         outcome.kind = JointMessageOutcome::Kind::SameText;
         return outcome;
     }
-    entry->setText(text);
+    // What the entry's change would do, done now. Its text is laid out anew with each
+    // write, which costs more than the move itself: it is written with the readouts.
+    m_pendingEntries[outcome.joint - 1] = text;
     const std::optional<qint32> degrees = Conversions::toInt32(text, m_locale);
     outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
     outcome.degrees = degrees.value_or(0);
+    if (degrees) {
+        m_model.SetJointAngle(outcome.joint, *degrees);
+        UpdateArm();
+    } else {
+        displayChanged();
+    }
     return outcome;
+}
+
+QString ArmPanel::entryText(int joint) const
+{
+    const std::optional<QString> &pending = m_pendingEntries[joint - 1];
+    return pending ? *pending : m_entries[joint - 1]->text();
 }
 
 void ArmPanel::txtQ_Change(int joint)
 {
+    // The text came from a link, whose move is made already.
+    if (m_writingEntries)
+        return;
     const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale);
     if (!degrees)
         return;
@@ -146,25 +203,32 @@ void ArmPanel::UpdateArm()
     arm::drawSideView(m_side, m_model);
     arm::drawTopView(m_top, m_model);
     m_tool = m_model.tool();
-    readoutsChanged();
+    displayChanged();
     emit armUpdated();
 }
 
-void ArmPanel::readoutsChanged()
+void ArmPanel::displayChanged()
 {
     // A link may move the arm hundreds of times a second. Every move is drawn, but a
-    // readout's text is laid out anew with each write, and no one reads numbers that change
+    // box's text is laid out anew with each write, and no one reads numbers that change
     // faster than the screen shows them.
-    if (!m_readoutAge.isValid() || m_readoutAge.elapsed() >= m_readoutIntervalMs)
-        writeReadouts();
-    else if (!m_readoutTimer.isActive())
-        m_readoutTimer.start(int(m_readoutIntervalMs - m_readoutAge.elapsed()));
+    if (!m_displayAge.isValid() || m_displayAge.elapsed() >= m_displayIntervalMs)
+        writeDisplay();
+    else if (!m_displayTimer.isActive())
+        m_displayTimer.start(int(m_displayIntervalMs - m_displayAge.elapsed()));
 }
 
-void ArmPanel::writeReadouts()
+void ArmPanel::writeDisplay()
 {
-    m_readoutTimer.stop();
-    m_readoutAge.start();
+    m_displayTimer.stop();
+    m_displayAge.start();
+    {
+        const QScopedValueRollback<bool> writing(m_writingEntries, true);
+        for (int joint = 1; joint <= 4; ++joint) {
+            if (std::optional<QString> pending = std::exchange(m_pendingEntries[joint - 1], std::nullopt))
+                m_entries[joint - 1]->setText(*pending);
+        }
+    }
     const QString texts[3] = {Conversions::toFixed(m_tool.x, m_locale), Conversions::toFixed(m_tool.y, m_locale),
                               Conversions::toFixed(m_tool.z, m_locale)};
     // A write of the same text would still lay it out again, and drop the user's selection.

@@ -8,6 +8,8 @@
 #include <QRect>
 #include <QTimer>
 
+#include <optional>
+
 class PictureArea;
 class QLineEdit;
 class QWidget;
@@ -54,30 +56,37 @@ public:
 
     // One receive: the first character selects the joint ("A".."D", exactly), the rest
     // goes unchanged into its entry; a bare selector writes the joint's default.
-    // Anything else changes nothing.
+    // Anything else changes nothing. The arm moves at once; the entry shows the text with
+    // the readouts.
     JointMessageOutcome JointMessage(const QString &received);
 
     // Chain product, clear both views, draw side and top view, readouts X, Y, Z (as often as
-    // the readout interval allows).
+    // the display interval allows).
     void UpdateArm();
 
     const arm::ArmModel &model() const { return m_model; }
 
-    // The readouts follow the arm at most this often while it keeps moving, and show its
-    // last position at the end of each interval; a move after a quiet interval shows at
-    // once. Default one screen frame; 0 writes them with every move.
-    void setReadoutInterval(int ms) { m_readoutIntervalMs = ms; }
+    // The readouts, and the entries a link writes to, follow the arm at most this often
+    // while it keeps moving, and show its last position at the end of each interval; a
+    // move after a quiet interval shows at once. Default one screen frame; 0 writes them
+    // with every move.
+    void setDisplayInterval(int ms) { m_displayIntervalMs = ms; }
 
 signals:
     // After every UpdateArm, once the views are drawn.
     void armUpdated();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
     // joint's transform, the readouts and the views stay as they were.
     void txtQ_Change(int joint);
-    void readoutsChanged();
-    void writeReadouts();
+    // The text an entry holds, or will show at the end of the interval.
+    QString entryText(int joint) const;
+    void displayChanged();
+    void writeDisplay();
 
     arm::ArmModel m_model;
     // The user's locale, read once: reading it costs more than the kinematics.
@@ -88,7 +97,10 @@ private:
     PictureArea *m_top = nullptr;
     // The tool position of the last UpdateArm, until the readouts show it.
     arm::Point3 m_tool{};
-    QTimer m_readoutTimer;
-    QElapsedTimer m_readoutAge;
-    int m_readoutIntervalMs;
+    // A link's texts, until their entries show them.
+    std::optional<QString> m_pendingEntries[4];
+    bool m_writingEntries = false;
+    QTimer m_displayTimer;
+    QElapsedTimer m_displayAge;
+    int m_displayIntervalMs;
 };

@@ -44,7 +44,8 @@ private slots:
     void jointMessage_data();
     void jointMessage();
     void typingKeyByKey_followsEveryTextThatConverts();
-    void readouts_manyMovesInAFrame_showTheLastOne();
+    void display_manyMovesInAFrame_showsTheLastOne();
+    void typing_afterAMessageNotYetShown_editsThatMessage();
     void views_data();
     void views();
 
@@ -71,7 +72,7 @@ void TestArmPanel::init()
     for (int i = 0; i < 16; ++i)
         *others[i] = QRect(50 * (i % 8), 300 + 40 * (i / 8), 45, 30);
     m_panel = new ArmPanel(m_surface, layout);
-    m_panel->setReadoutInterval(0);
+    m_panel->setDisplayInterval(0);
     m_surface->show();
     m_panel->Form_Load();
 }
@@ -147,19 +148,44 @@ void TestArmPanel::typingKeyByKey_followsEveryTextThatConverts()
     QCOMPARE(readouts(m_surface), QStringList({"12.936", "12.936", "11.313"}));
 }
 
-void TestArmPanel::readouts_manyMovesInAFrame_showTheLastOne()
+void TestArmPanel::display_manyMovesInAFrame_showsTheLastOne()
 {
-    m_panel->setReadoutInterval(RepaintLimiter::kFrameMs);
+    m_panel->setDisplayInterval(RepaintLimiter::kFrameMs);
     auto *y = control<QLineEdit>(m_surface, "txtPosicionY");
-    QSignalSpy writes(y, &QLineEdit::textChanged);
+    auto *q1 = control<QLineEdit>(m_surface, "txtQ1");
+    QSignalSpy readoutWrites(y, &QLineEdit::textChanged);
+    QSignalSpy entryWrites(q1, &QLineEdit::textChanged);
     QSignalSpy updates(m_panel, &ArmPanel::armUpdated);
     for (int degrees = 1; degrees <= 90; ++degrees)
-        m_panel->JointMessage(QStringLiteral("A%1").arg(degrees));
+        QCOMPARE(m_panel->JointMessage(QStringLiteral("A%1").arg(degrees)).kind, Kind::Moved);
+    // Whether the entry shows it yet or not, it holds the last text.
+    QCOMPARE(m_panel->JointMessage(QStringLiteral("A90")).kind, Kind::SameText);
     QCOMPARE(updates.count(), 90);
     // The first move shows at once; the rest wait for the end of a frame, which a loaded
     // machine may reach a few times during the loop.
-    QVERIFY2(writes.count() < 30, qPrintable(QString::number(writes.count())));
+    QVERIFY2(readoutWrites.count() < 30, qPrintable(QString::number(readoutWrites.count())));
+    QVERIFY2(entryWrites.count() < 30, qPrintable(QString::number(entryWrites.count())));
     QTRY_COMPARE(y->text(), QStringLiteral("21.125"));
+    QCOMPARE(q1->text(), QStringLiteral("90"));
+    // Showing the entry's text moves the arm no more.
+    QCOMPARE(updates.count(), 90);
+}
+
+void TestArmPanel::typing_afterAMessageNotYetShown_editsThatMessage()
+{
+    m_panel->setDisplayInterval(60 * 1000);
+    auto *q1 = control<QLineEdit>(m_surface, "txtQ1");
+    m_panel->JointMessage(QStringLiteral("A10"));
+    m_panel->JointMessage(QStringLiteral("A4"));
+    QCOMPARE(q1->text(), QStringLiteral("10"));
+    q1->setFocus();
+    QTest::keyClick(q1, Qt::Key_End);
+    QTest::keyClick(q1, Qt::Key_5);
+    QCOMPARE(q1->text(), QStringLiteral("45"));
+    const arm::Point3 typed = m_panel->model().tool();
+    m_panel->JointMessage(QStringLiteral("A0"));
+    m_panel->JointMessage(QStringLiteral("A45"));
+    QCOMPARE(m_panel->model().tool().y, typed.y);
 }
 
 void TestArmPanel::views_data()

@@ -136,7 +136,7 @@ int main(int argc, char *argv[])
         return simulator->findChild<QLineEdit *>(name);
     };
     // The pictures show the readouts of the last pose: each move shows at once.
-    simulatorForm->findChild<ArmPanel *>()->setReadoutInterval(0);
+    simulatorForm->findChild<ArmPanel *>()->setDisplayInterval(0);
     for (int joint = 1; joint <= 4; ++joint)
         box(QStringLiteral("txtQ%1").arg(joint))->setText(QLatin1String(kPose[joint - 1]));
     const char *const readoutNames[3] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
