@@ -15,6 +15,22 @@
 // drawing without antialiasing, pixel (x, y) is inked when the point (x, y) lies in the
 // figure, so a one-pixel line at y = 20 inks row 20.
 
+namespace {
+
+// ceil(x) kept within [0, high]. Rows and columns are found this way many times per figure,
+// where the library's ceil is a call.
+int ceilWithin(double x, int high)
+{
+    if (!(x > 0))
+        return 0;
+    if (x >= high)
+        return high;
+    const int whole = int(x);
+    return whole + (whole < x);
+}
+
+} // namespace
+
 PictureArea::PictureArea(QWidget *parent)
     : QWidget(parent)
 {
@@ -51,8 +67,8 @@ void PictureArea::clear()
     // small part of the box around it, and the rest is background already. The image may
     // have shrunk since they were drawn.
     const auto fill = [this](int y, int from, int to) {
-        to = std::min(to, m_image.width() - 1);
-        if (y < m_image.height() && from <= to)
+        to = std::min(to, m_width - 1);
+        if (y < m_height && from <= to)
             std::fill(m_pixels + y * m_stride + from, m_pixels + y * m_stride + to + 1, m_backColor);
     };
     if (m_spans.size() < kMaxSpans) {
@@ -92,8 +108,8 @@ void PictureArea::line(QPointF from, QPointF to)
             top = std::min(top, corner.y());
             bottom = std::max(bottom, corner.y());
         }
-        const int first = int(std::clamp(std::ceil(top), 0.0, double(m_image.height())));
-        const int last = int(std::clamp(std::ceil(bottom) - 1.0, -1.0, double(m_image.height() - 1)));
+        const int first = ceilWithin(top, m_height);
+        const int last = ceilWithin(bottom, m_height) - 1;
         for (int y = first; y <= last; ++y) {
             const double centre = y;
             double left = HUGE_VAL;
@@ -133,8 +149,8 @@ void PictureArea::disc(QPointF centre, double radius, QRgb color)
 {
     if (radius <= 0)
         return;
-    const int first = int(std::clamp(std::ceil(centre.y() - radius), 0.0, double(m_image.height())));
-    const int last = int(std::clamp(std::ceil(centre.y() + radius) - 1.0, -1.0, double(m_image.height() - 1)));
+    const int first = ceilWithin(centre.y() - radius, m_height);
+    const int last = ceilWithin(centre.y() + radius, m_height) - 1;
     for (int y = first; y <= last; ++y) {
         const double dy = y - centre.y();
         const double reach = radius * radius - dy * dy;
@@ -147,8 +163,8 @@ void PictureArea::disc(QPointF centre, double radius, QRgb color)
 
 void PictureArea::span(int y, double left, double right, QRgb color)
 {
-    const int from = int(std::clamp(std::ceil(left), 0.0, double(m_image.width())));
-    const int to = int(std::clamp(std::ceil(right) - 1.0, -1.0, double(m_image.width() - 1)));
+    const int from = ceilWithin(left, m_width);
+    const int to = ceilWithin(right, m_width) - 1;
     if (from > to)
         return;
     QRgb *row = m_pixels + y * m_stride;
@@ -175,6 +191,8 @@ void PictureArea::beginFigure()
     // Once for the whole figure: a copy of the image handed out earlier keeps what it showed.
     m_pixels = reinterpret_cast<QRgb *>(m_image.bits());
     m_stride = m_image.bytesPerLine() / qsizetype(sizeof(QRgb));
+    m_width = m_image.width();
+    m_height = m_image.height();
 }
 
 void PictureArea::ink(const QRectF &pixels)

@@ -77,8 +77,11 @@ private:
     std::vector<Span> m_spans;
     // Asked for and not yet painted, in widget pixels.
     QRect m_requested;
+    // The image as the figure being drawn sees it.
     QRgb *m_pixels = nullptr;
     qsizetype m_stride = 0;
+    int m_width = 0;
+    int m_height = 0;
     double m_scaleWidth = 1.0;
     double m_scaleHeight = 1.0;
     QRgb m_backColor = qRgb(255, 255, 255);
