@@ -5,7 +5,6 @@
 #include "conversions.h"
 #include "designunits.h"
 #include "picturearea.h"
-#include "repaintlimiter.h"
 
 #include <QAccessible>
 #include <QEvent>
@@ -77,7 +76,7 @@ PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 
 ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     : QObject(surface)
-    , m_displayIntervalMs(RepaintLimiter::kFrameMs)
+    , m_displayIntervalMs(kDisplayIntervalMs)
 {
     setObjectName(QStringLiteral("arm"));
     m_displayTimer.setSingleShot(true);
@@ -124,7 +123,7 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
 
 bool ArmPanel::eventFilter(QObject *watched, QEvent *event)
 {
-    // The user edits what the link wrote last, not what the entry showed a frame ago.
+    // The user edits what the link wrote last, not what the entry still shows.
     if (isEditing(event)) {
         for (const auto &pending : m_pendingEntries) {
             if (pending) {

@@ -68,9 +68,11 @@ public:
 
     // The readouts, and the entries a link writes to, follow the arm at most this often
     // while it keeps moving, and show its last position at the end of each interval; a
-    // move after a quiet interval shows at once. Default one screen frame; 0 writes them
-    // with every move.
+    // move after a quiet interval shows at once. 0 writes them with every move.
     void setDisplayInterval(int ms) { m_displayIntervalMs = ms; }
+    // Ten times a second: numbers that change faster cannot be read, and each write lays
+    // out its text and repaints its box. The views still show every frame.
+    static constexpr int kDisplayIntervalMs = 100;
 
 signals:
     // After every UpdateArm, once the views are drawn.

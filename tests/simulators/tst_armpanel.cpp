@@ -2,7 +2,6 @@
 #include "designunits.h"
 #include "forms.h"
 #include "picturearea.h"
-#include "repaintlimiter.h"
 
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -150,7 +149,7 @@ void TestArmPanel::typingKeyByKey_followsEveryTextThatConverts()
 
 void TestArmPanel::display_manyMovesInAFrame_showsTheLastOne()
 {
-    m_panel->setDisplayInterval(RepaintLimiter::kFrameMs);
+    m_panel->setDisplayInterval(ArmPanel::kDisplayIntervalMs);
     auto *y = control<QLineEdit>(m_surface, "txtPosicionY");
     auto *q1 = control<QLineEdit>(m_surface, "txtQ1");
     QSignalSpy readoutWrites(y, &QLineEdit::textChanged);
@@ -161,8 +160,8 @@ void TestArmPanel::display_manyMovesInAFrame_showsTheLastOne()
     // Whether the entry shows it yet or not, it holds the last text.
     QCOMPARE(m_panel->JointMessage(QStringLiteral("A90")).kind, Kind::SameText);
     QCOMPARE(updates.count(), 90);
-    // The first move shows at once; the rest wait for the end of a frame, which a loaded
-    // machine may reach a few times during the loop.
+    // The first move shows at once; the rest wait for the end of the interval, which a
+    // loaded machine may reach a few times during the loop.
     QVERIFY2(readoutWrites.count() < 30, qPrintable(QString::number(readoutWrites.count())));
     QVERIFY2(entryWrites.count() < 30, qPrintable(QString::number(entryWrites.count())));
     QTRY_COMPARE(y->text(), QStringLiteral("21.125"));
