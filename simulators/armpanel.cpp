@@ -210,7 +210,7 @@ void ArmPanel::displayChanged()
 {
     // A link may move the arm hundreds of times a second. Every move is drawn, but a
     // box's text is laid out anew with each write, and no one reads numbers that change
-    // faster than the screen shows them.
+    // more than a few times a second.
     if (!m_displayAge.isValid() || m_displayAge.elapsed() >= m_displayIntervalMs)
         writeDisplay();
     else if (!m_displayTimer.isActive())
