@@ -43,7 +43,7 @@ private slots:
     void jointMessage_data();
     void jointMessage();
     void typingKeyByKey_followsEveryTextThatConverts();
-    void display_manyMovesInAFrame_showsTheLastOne();
+    void display_manyMovesInAnInterval_showTheLastOne();
     void typing_afterAMessageNotYetShown_editsThatMessage();
     void views_data();
     void views();
@@ -147,7 +147,7 @@ void TestArmPanel::typingKeyByKey_followsEveryTextThatConverts()
     QCOMPARE(readouts(m_surface), QStringList({"12.936", "12.936", "11.313"}));
 }
 
-void TestArmPanel::display_manyMovesInAFrame_showsTheLastOne()
+void TestArmPanel::display_manyMovesInAnInterval_showTheLastOne()
 {
     m_panel->setDisplayInterval(ArmPanel::kDisplayIntervalMs);
     auto *y = control<QLineEdit>(m_surface, "txtPosicionY");
