@@ -201,7 +201,7 @@ void ArmPanel::UpdateArm()
 
     arm::drawSideView(m_side, m_model);
     arm::drawTopView(m_top, m_model);
-    m_tool = m_model.tool();
+    m_pendingTool = m_model.tool();
     displayChanged();
     emit armUpdated();
 }
@@ -228,8 +228,11 @@ void ArmPanel::writeDisplay()
                 m_entries[joint - 1]->setText(*pending);
         }
     }
-    const QString texts[3] = {Conversions::toFixed(m_tool.x, m_locale), Conversions::toFixed(m_tool.y, m_locale),
-                              Conversions::toFixed(m_tool.z, m_locale)};
+    const std::optional<arm::Point3> tool = std::exchange(m_pendingTool, std::nullopt);
+    if (!tool)
+        return;
+    const QString texts[3] = {Conversions::toFixed(tool->x, m_locale), Conversions::toFixed(tool->y, m_locale),
+                              Conversions::toFixed(tool->z, m_locale)};
     // A write of the same text would still lay it out again, and drop the user's selection.
     for (int axis = 0; axis < 3; ++axis) {
         if (m_readouts[axis]->text() != texts[axis])

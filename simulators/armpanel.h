@@ -97,8 +97,9 @@ private:
     QLineEdit *m_readouts[3] = {};
     PictureArea *m_side = nullptr;
     PictureArea *m_top = nullptr;
-    // The tool position of the last UpdateArm, until the readouts show it.
-    arm::Point3 m_tool{};
+    // The tool position of the last UpdateArm, until the readouts show it. None before
+    // the first move: the readouts stay empty rather than show a position never worked out.
+    std::optional<arm::Point3> m_pendingTool;
     // A link's texts, until their entries show them.
     std::optional<QString> m_pendingEntries[4];
     bool m_writingEntries = false;

@@ -42,6 +42,7 @@ private slots:
     void cleanup();
     void jointMessage_data();
     void jointMessage();
+    void load_thenTextsThatMoveNothing_leaveTheReadoutsEmpty();
     void typingKeyByKey_followsEveryTextThatConverts();
     void display_manyMovesInAnInterval_showTheLastOne();
     void typing_afterAMessageNotYetShown_editsThatMessage();
@@ -133,6 +134,15 @@ void TestArmPanel::jointMessage()
     QCOMPARE(readouts(m_surface) != before, kind == Kind::Moved);
     if (kind == Kind::Moved)
         QCOMPARE(outcome.degrees, entryText.trimmed().toInt());
+}
+
+void TestArmPanel::load_thenTextsThatMoveNothing_leaveTheReadoutsEmpty()
+{
+    // The entries show these texts, but no position was worked out for the readouts to show.
+    for (const QString &received : {QStringLiteral("B\u20ac\u0178"), QStringLiteral("A30B45"), QStringLiteral("E10")})
+        m_panel->JointMessage(received);
+    QCOMPARE(control<QLineEdit>(m_surface, "txtQ2")->text(), QStringLiteral("\u20ac\u0178"));
+    QCOMPARE(readouts(m_surface), QStringList({"", "", ""}));
 }
 
 void TestArmPanel::typingKeyByKey_followsEveryTextThatConverts()
