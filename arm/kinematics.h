@@ -60,6 +60,10 @@ LinkTransform BuildLinkTransform(double theta, const DhLink &link);
 // The five links of the arm, the same in every simulator.
 std::array<DhLink, 5> armLinks();
 
+// The joint angles Q1..Q4 in degrees that a simulator opens with; a message of a bare
+// selector puts its joint back to this angle.
+constexpr std::array<int, 4> kOpeningPose = {0, 0, 0, -90};
+
 struct ArmModel
 {
     std::array<LinkTransform, 5> transform{};   // T1..T5 at [0]..[4]

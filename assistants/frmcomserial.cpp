@@ -1,8 +1,10 @@
 #include "frmcomserial.h"
 
 #include "controls.h"
+#include "conversions.h"
 #include "designunits.h"
 #include "seriallink.h"
+#include "winansi.h"
 
 #include <QIcon>
 #include <QLabel>
@@ -13,6 +15,7 @@
 namespace {
 
 const QString kCaption = QStringLiteral("Comunicación Serial");
+constexpr qint32 kBaudRate = 9600;
 
 } // namespace
 
@@ -25,9 +28,9 @@ struct frmComSerial::Ui : FormControls
     QLabel *lblRecibe = nullptr;
 };
 
-frmComSerial::frmComSerial(const Settings &settings, QWidget *parent)
+frmComSerial::frmComSerial(const QString &serialDevice, QWidget *parent)
     : MdiForm(parent)
-    , m_settings(settings)
+    , m_serialDevice(serialDevice)
 {
     setObjectName(QStringLiteral("frmComSerial"));
     setWindowTitle(kCaption);
@@ -55,7 +58,7 @@ void frmComSerial::createControls(QWidget *surface)
     m_ui->cmdTransmite = Controls::button(surface, "cmdTransmite", QStringLiteral("&Transmitir"),
                                           rect(120, 2280, 1215, 495));
 
-    m_ui->Comm1 = new SerialLink(surface);
+    m_ui->Comm1 = new SerialLink({m_serialDevice, kBaudRate}, surface);
     m_ui->Comm1->setObjectName(QStringLiteral("Comm1"));
 
     QLabel *received = Controls::label(surface, "lblMsgRx", QStringLiteral("Mensaje Recibido"),
@@ -82,11 +85,13 @@ void frmComSerial::createControls(QWidget *surface)
     m_ui->cmdTransmite->setFocus();
 
     connect(m_ui->cmdTransmite, &QPushButton::clicked, this, &frmComSerial::cmdTransmite_Click);
-    connect(m_ui->Comm1, &SerialLink::commEvent, this, &frmComSerial::Comm1_OnComm);
-    connect(m_ui->Comm1, &SerialLink::communicationError, this, [this](const QString &device, const QString &reason) {
-        reportProblem(QStringLiteral("Falló el puerto serie %1: %2.\r\n"
-                                     "Cierre esta ventana y vuelva a abrirla para usar el puerto de nuevo.")
-                          .arg(device, reason));
+    connect(m_ui->Comm1, &SerialLink::received, this, &frmComSerial::Comm1_OnComm);
+    connect(m_ui->Comm1, &SerialLink::sent, this, [this] { Comm1_OnComm(QByteArray()); });
+    connect(m_ui->Comm1, &SerialLink::failed, this, [this](const QString &reason) {
+        reportProblem(Conversions::joinLines({QStringLiteral("Falló el puerto serie %1: %2.").arg(m_serialDevice, reason),
+                                              QStringLiteral("Cierre esta ventana y vuelva a abrirla para usar el "
+                                                             "puerto de nuevo.")}));
+        Comm1_OnComm(QByteArray());
     });
 }
 
@@ -98,14 +103,11 @@ void frmComSerial::Form_Load()
 
     m_problemShown = false;
     m_shown = false;
-    SerialSettings serial;
-    serial.device = m_settings.serialDevice;
-    serial.line = QStringLiteral("9600,n,8,1");
-    if (!m_ui->Comm1->open(serial)) {
-        reportProblem(QStringLiteral("No se pudo abrir el puerto serie %1: %2.\r\n"
-                                     "Cierre la otra ventana o programa que lo use, o indique otro "
-                                     "dispositivo con --puerto-serie, y vuelva a abrir esta ventana.")
-                          .arg(serial.device, m_ui->Comm1->errorString()));
+    if (!m_ui->Comm1->open()) {
+        reportProblem(Conversions::joinLines(
+            {QStringLiteral("No se pudo abrir el puerto serie %1: %2.").arg(m_serialDevice, m_ui->Comm1->errorString()),
+             QStringLiteral("Cierre la otra ventana o programa que lo use, o indique otro dispositivo con "
+                            "--puerto-serie, y vuelva a abrir esta ventana.")}));
     }
 }
 
@@ -128,7 +130,7 @@ void frmComSerial::cmdTransmite_Click()
     // take yet and the event loop drains it, so a long message neither blocks the window
     // nor is cut short.
     for (const QChar c : message) {
-        if (!m_ui->Comm1->output(QString(c))) {
+        if (!m_ui->Comm1->write(WinAnsi::encode(QString(c)))) {
             m_ui->lblRecibe->setText(QStringLiteral("Puerto serie cerrado: el mensaje no se envió entero"));
             m_shown = false;
             return;
@@ -137,11 +139,11 @@ void frmComSerial::cmdTransmite_Click()
     m_ui->txtDisplay->clear();
 }
 
-void frmComSerial::Comm1_OnComm()
+void frmComSerial::Comm1_OnComm(const QByteArray &received)
 {
-    // Every event reads, whatever its kind: an event with nothing waiting still shows
-    // receivedText, which is how the display leaves its first text.
-    if (receivedText.append(m_ui->Comm1->input()) || !m_shown) {
+    // An event that brought nothing still shows receivedText, which is how the display
+    // leaves its first text.
+    if (receivedText.append(WinAnsi::decode(received)) || !m_shown) {
         m_ui->lblRecibe->setText(receivedText.shown());
         m_shown = true;
     }

@@ -2,7 +2,6 @@
 
 #include "mdiform.h"
 #include "receivedtext.h"
-#include "settings.h"
 
 #include <QPointer>
 
@@ -14,7 +13,8 @@ class frmComSerial : public MdiForm
     Q_OBJECT
 
 public:
-    explicit frmComSerial(const Settings &settings, QWidget *parent = nullptr);
+    // serialDevice plays serial port 1.
+    explicit frmComSerial(const QString &serialDevice, QWidget *parent = nullptr);
     ~frmComSerial() override;
 
 protected:
@@ -26,10 +26,12 @@ private:
     struct Ui;
 
     void cmdTransmite_Click();
-    void Comm1_OnComm();
+    // Every event of the port: what it brought (nothing, for the transmit buffer emptied or
+    // a failure) goes to the display.
+    void Comm1_OnComm(const QByteArray &received);
     void reportProblem(const QString &text);
 
-    const Settings m_settings;
+    const QString m_serialDevice;
     QPointer<Ui> m_ui;
     // What has arrived since the last transmission. A window-level variable: it outlives
     // the controls, so a reopened window goes on appending to it.

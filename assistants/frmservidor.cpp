@@ -4,8 +4,8 @@
 #include "conversions.h"
 #include "designunits.h"
 #include "oneclientserver.h"
+#include "winansi.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -53,9 +53,9 @@ struct frmServidor::Ui : FormControls
     QLineEdit *txtIPservidor = nullptr;
 };
 
-frmServidor::frmServidor(const Settings &settings, QWidget *parent)
+frmServidor::frmServidor(quint16 tcpPort, QWidget *parent)
     : MdiForm(parent)
-    , m_settings(settings)
+    , m_tcpPort(tcpPort)
 {
     setObjectName(QStringLiteral("frmServidor"));
     setWindowTitle(QStringLiteral("Servidor"));
@@ -73,17 +73,17 @@ void frmServidor::createControls(QWidget *surface)
     using DesignUnits::rect;
 
     m_ui = new Ui(surface);
-    m_ui->Winsock1 = new OneClientServer(surface);
+    m_ui->Winsock1 = new OneClientServer(m_tcpPort, surface);
     m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
     connect(m_ui->Winsock1, &OneClientServer::listening, this, [this] { log(QStringLiteral("[Esperando Conexión]")); });
-    connect(m_ui->Winsock1, &OneClientServer::listenFailed, this,
+    connect(m_ui->Winsock1, &OneClientServer::failed, this,
             [this](const QString &message) { log(QLatin1Char('[') + message + QLatin1Char(']')); });
-    connect(m_ui->Winsock1, &OneClientServer::clientAccepted, this, [this](const QString &address) {
-        log(QStringLiteral("[Aceptado cliente ") + address + QStringLiteral(" ]"));
+    connect(m_ui->Winsock1, &OneClientServer::ready, this, [this] {
+        log(QStringLiteral("[Aceptado cliente ") + m_ui->Winsock1->clientAddress() + QStringLiteral(" ]"));
     });
-    connect(m_ui->Winsock1, &OneClientServer::dataArrived, this,
-            [this](const QString &text) { log(QStringLiteral("<-") + text); });
-    connect(m_ui->Winsock1, &OneClientServer::clientClosed, this,
+    connect(m_ui->Winsock1, &OneClientServer::received, this,
+            [this](const QByteArray &bytes) { log(QStringLiteral("<-") + WinAnsi::decode(bytes)); });
+    connect(m_ui->Winsock1, &OneClientServer::closed, this,
             [this] { log(QStringLiteral("[Cliente Desconectado]")); });
     connect(m_ui->Winsock1, &OneClientServer::clientLost, this,
             [this](const QString &reason) { log(QStringLiteral("[Cliente perdido: ") + reason + QLatin1Char(']')); });
@@ -105,12 +105,7 @@ void frmServidor::createControls(QWidget *surface)
     m_ui->txtPuerto = Controls::textBox(surface, "txtPuerto", QString(), rect(1320, 720, 975, 285));
     m_ui->txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(1320, 240, 2055, 285));
 
-    QLabel *heading = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(4680, 120, 1695, 375));
-    QFont font = heading->font();
-    font.setPointSizeF(13.5);
-    font.setBold(true);
-    heading->setFont(font);
-    Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
+    Controls::heading(surface, "Label3", QStringLiteral("SERVIDOR"), rect(4680, 120, 1695, 375));
     // The captions name their boxes for a screen reader.
     Controls::label(surface, "Label2", QStringLiteral("Puerto"), rect(120, 720, 975, 255))->setBuddy(m_ui->txtPuerto);
     Controls::label(surface, "Label1", QStringLiteral("IP Servidor"), rect(120, 240, 855, 255))
@@ -123,7 +118,8 @@ void frmServidor::createControls(QWidget *surface)
 void frmServidor::Form_Load()
 {
     m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
-    m_ui->Winsock1->listen(m_settings.tcpPort);
+    if (!m_ui->Winsock1->open())
+        log(QLatin1Char('[') + m_ui->Winsock1->errorString() + QLatin1Char(']'));
     m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
 }
 
@@ -137,7 +133,7 @@ void frmServidor::cmdEnviar_Click()
     const QString text = m_ui->txtDatos->text();
     if (!m_ui->Winsock1->hasClient())
         log(QStringLiteral("[Sin Conexión]"));
-    else if (m_ui->Winsock1->send(text))
+    else if (m_ui->Winsock1->write(WinAnsi::encode(text)))
         log(QStringLiteral("->") + text);
     else
         log(QStringLiteral("[No se pudo enviar: ") + m_ui->Winsock1->errorString() + QLatin1Char(']'));

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "mdiform.h"
-#include "settings.h"
 
 #include <QPointer>
 
@@ -12,7 +11,8 @@ class frmServidor : public MdiForm
     Q_OBJECT
 
 public:
-    explicit frmServidor(const Settings &settings, QWidget *parent = nullptr);
+    // tcpPort: the port to listen on; 0 lets the system choose one.
+    explicit frmServidor(quint16 tcpPort, QWidget *parent = nullptr);
     ~frmServidor() override;
 
 protected:
@@ -28,6 +28,6 @@ private:
     void cmdEnviar_Click();
     void log(const QString &line);
 
-    const Settings m_settings;
+    const quint16 m_tcpPort;
     QPointer<Ui> m_ui;
 };

@@ -7,7 +7,6 @@
 
 #include "armpanel.h"
 #include "frminternetservidor.h"
-#include "repaintlimiter.h"
 #include "oneclientserver.h"
 #include "spin.h"
 
@@ -269,14 +268,10 @@ int main(int argc, char **argv)
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    // As in the program: the screen is painted at most once a frame.
-    RepaintLimiter limiter;
     QMdiArea area;
     area.resize(800, 800);
     area.show();
-    Settings settings;
-    settings.tcpPort = 0;
-    auto *form = new frmInternetServidor(settings, &area);
+    auto *form = new frmInternetServidor(0, &area);
     form->showIn(&area);
     g_form = form;
     g_server = form->findChild<OneClientServer *>();

@@ -46,7 +46,7 @@ void BM_ServerLog_OneMoreMessage(benchmark::State &state)
 {
     const qint64 shownBytes = state.range(0) << 20;
     Forms::Frame frame;
-    frmServidor form(Forms::settings(), &frame.area);
+    frmServidor form(Forms::kAnyPort, &frame.area);
     form.showIn(&frame.area);
     const auto *log = form.findChild<QListWidget *>(QStringLiteral("lstDatos"));
     auto client = Forms::connectTo(Forms::shownPort(&form));
@@ -77,7 +77,7 @@ void BM_Terminal_OneMoreReceive(benchmark::State &state)
         return;
     }
     Forms::Frame frame;
-    frmComSerial form(Forms::settings(pty.devicePath()), &frame.area);
+    frmComSerial form(pty.devicePath(), &frame.area);
     form.showIn(&frame.area);
     auto *shown = form.findChild<QLabel *>(QStringLiteral("lblRecibe"));
     // Words, so that the display wraps them as it would a long conversation.
@@ -94,7 +94,7 @@ void BM_Terminal_OneMoreReceive(benchmark::State &state)
     writer.join();
     QTest::qWait(500);
     int events = 0;
-    QObject::connect(form.findChild<SerialLink *>(), &SerialLink::commEvent, &form, [&events] { ++events; });
+    QObject::connect(form.findChild<SerialLink *>(), &SerialLink::received, &form, [&events] { ++events; });
     for (auto _ : state) {
         const int before = events;
         const double start = cpuSeconds();
@@ -117,7 +117,7 @@ void BM_Terminal_9600BaudTrickle(benchmark::State &state)
         return;
     }
     Forms::Frame frame;
-    frmComSerial form(Forms::settings(pty.devicePath()), &frame.area);
+    frmComSerial form(pty.devicePath(), &frame.area);
     form.showIn(&frame.area);
     std::atomic<bool> written{false};
     std::thread writer([&] {

@@ -15,7 +15,6 @@
 #include "frmregistros.h"
 #include "kinematics.h"
 #include "ptypair.h"
-#include "repaintlimiter.h"
 #include "spin.h"
 #include "sqlitefile.h"
 
@@ -140,16 +139,15 @@ int main(int argc, char **argv)
     const double scale = argc > 1 ? std::atof(argv[1]) : 1.0;
     auto scaled = [scale](int count) { return std::max(1, int(count * scale)); };
 
-    RepaintLimiter limiter;
     PtyPair pty;
     if (!pty.start()) {
         std::fprintf(stderr, "No se pudo crear el par de pseudo-terminales (socat)\n");
         return 1;
     }
     Forms::Frame frame;
-    auto *network = new frmInternetServidor(Forms::settings(), &frame.area);
+    auto *network = new frmInternetServidor(Forms::kAnyPort, &frame.area);
     network->showIn(&frame.area);
-    auto *serial = new frmBrazo(Forms::settings(pty.devicePath()), &frame.area);
+    auto *serial = new frmBrazo(pty.devicePath(), &frame.area);
     serial->showIn(&frame.area);
     ArmPanel *networkArm = network->findChild<ArmPanel *>();
     ArmPanel *serialArm = serial->findChild<ArmPanel *>();

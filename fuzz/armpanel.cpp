@@ -19,8 +19,6 @@
 
 namespace {
 
-constexpr std::array<int, 4> kDefaultDegrees = {0, 0, 0, -90};
-
 ArmPanel *g_panel = nullptr;
 std::array<QLineEdit *, 3> g_readouts{};
 
@@ -31,7 +29,7 @@ QStringList readouts()
 
 QStringList toolWith(int joint, qint32 degrees)
 {
-    std::array<int, 4> angles = kDefaultDegrees;
+    std::array<int, 4> angles = arm::kOpeningPose;
     angles[joint - 1] = degrees;
     arm::ArmModel model;
     model.load(angles);
@@ -67,8 +65,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     layout.picSuperior = DesignUnits::rect(600, 840, 4215, 2895);
     layout.picLateral = DesignUnits::rect(6360, 840, 4215, 2895);
     g_panel = new ArmPanel(surface, layout);
-    // Every move shows at once, so that each input's readouts can be checked.
-    g_panel->setDisplayInterval(0);
     const char *names[] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};
     for (int i = 0; i < 3; ++i) {
         g_readouts[i] = surface->findChild<QLineEdit *>(QLatin1String(names[i]));
@@ -98,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const int joint = received.front().unicode() - 'A' + 1;
     const std::optional<qint32> degrees = received.size() == 1
-        ? std::optional<qint32>(kDefaultDegrees[joint - 1])
+        ? std::optional<qint32>(arm::kOpeningPose[joint - 1])
         : Conversions::toInt32(received.mid(1));
     FUZZ_CHECK(outcome.joint == joint);
     if (!degrees) {

@@ -4,7 +4,6 @@
 // listening again and as many sockets open as at the start.
 #include "fuzzcheck.h"
 #include "oneclientserver.h"
-#include "winansi.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 
@@ -197,7 +196,7 @@ void step(FuzzedDataProvider &input)
         break;
     default: { // the server sends
         const QByteArray b = bytes(input);
-        const bool sent = g_server->send(WinAnsi::decode(b));
+        const bool sent = g_server->write(b);
         FUZZ_CHECK(!sent || g_served);
         if (sent)
             g_queued += b;
@@ -216,20 +215,20 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     new QCoreApplication(argc, argv);
     // Loopback needs no proxy, and asking the system for one costs each client a lookup.
     QNetworkProxyFactory::setUseSystemConfiguration(false);
-    g_server = new OneClientServer;
-    QObject::connect(g_server, &OneClientServer::clientAccepted, &accepted);
-    QObject::connect(g_server, &OneClientServer::dataArrived, [](const QString &text) {
+    g_server = new OneClientServer(0);
+    QObject::connect(g_server, &OneClientServer::ready, &accepted);
+    QObject::connect(g_server, &OneClientServer::received, [](const QByteArray &bytes) {
         FUZZ_CHECK(g_served);
-        g_arrived += WinAnsi::encode(text);
+        g_arrived += bytes;
         FUZZ_CHECK(g_served->sent.startsWith(g_arrived));
     });
-    QObject::connect(g_server, &OneClientServer::clientClosed, [] { left(true); });
+    QObject::connect(g_server, &OneClientServer::closed, [] { left(true); });
     QObject::connect(g_server, &OneClientServer::clientLost, [] { left(false); });
-    QObject::connect(g_server, &OneClientServer::listenFailed, [](const QString &message) {
+    QObject::connect(g_server, &OneClientServer::failed, [](const QString &message) {
         std::fprintf(stderr, "%s\n", qPrintable(message));
         std::abort();
     });
-    FUZZ_CHECK(g_server->listen(0));
+    FUZZ_CHECK(g_server->open());
     return 0;
 }
 

@@ -1,10 +1,10 @@
 #include "application.h"
 
+#include "qttranslations.h"
+
 #include <QApplication>
 #include <QFont>
 #include <QIcon>
-#include <QLibraryInfo>
-#include <QTranslator>
 
 namespace Application {
 
@@ -21,17 +21,7 @@ void setUp(QApplication &app)
     QApplication::setWindowIcon(icon);
     QGuiApplication::setDesktopFileName(QStringLiteral("mx.torvane.SimuladorBrazo"));
 
-    // Qt's own texts (standard buttons, the reasons of a port or a socket, the command
-    // line's help) read in Spanish like the rest of the program, whatever the system's
-    // language.
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char *catalogue : {"qtbase_es", "qtserialport_es"}) {
-        auto *translator = new QTranslator(&app);
-        if (translator->load(QLatin1String(catalogue), folder))
-            QCoreApplication::installTranslator(translator);
-        else
-            delete translator;
-    }
+    installQtTranslations(app);
 
     // The captions were measured for an 8-point sans of Arial's widths; Liberation Sans has
     // them, where the desktop's default sans is wider and would cut the captions short.

@@ -1,6 +1,7 @@
 #include "frmregistros.h"
 
 #include "controls.h"
+#include "conversions.h"
 #include "messagebox.h"
 #include "designunits.h"
 
@@ -83,25 +84,22 @@ void frmRegistros::Form_Load()
     const QString file = QDir::toNativeSeparators(m_db.path());
     switch (m_db.open()) {
     case EmpleadosDb::Status::Failed:
-        warn(QStringLiteral("No se pudo abrir la base de datos de empleados %1: %2.\n"
-                            "El archivo no se ha modificado. Compruebe que es la base de datos de este "
-                            "programa o restaure su copia de seguridad, y vuelva a abrir esta ventana.")
-                 .arg(file, m_db.errorText()));
+        warn({QStringLiteral("No se pudo abrir la base de datos de empleados %1: %2.").arg(file, m_db.errorText()),
+              QStringLiteral("El archivo no se ha modificado. Compruebe que es la base de datos de este programa o "
+                             "restaure su copia de seguridad, y vuelva a abrir esta ventana.")});
         return;
     case EmpleadosDb::Status::InUse:
-        warn(QStringLiteral("La base de datos de empleados %1 está en uso por otro programa.\n"
-                            "Ciérrelo y vuelva a abrir esta ventana.")
-                 .arg(file));
+        warn({QStringLiteral("La base de datos de empleados %1 está en uso por otro programa.").arg(file),
+              QStringLiteral("Ciérrelo y vuelva a abrir esta ventana.")});
         return;
     case EmpleadosDb::Status::ReadOnly:
-        warn(QStringLiteral("La base de datos de empleados %1 es de solo lectura: %2.\n"
-                            "Puede ver los registros, pero no agregarlos, cambiarlos ni eliminarlos. "
-                            "Compruebe los permisos del archivo y de su carpeta.")
-                 .arg(file, m_db.errorText()));
-        m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName(), true);
+        warn({QStringLiteral("La base de datos de empleados %1 es de solo lectura: %2.").arg(file, m_db.errorText()),
+              QStringLiteral("Puede ver los registros, pero no agregarlos, cambiarlos ni eliminarlos. Compruebe "
+                             "los permisos del archivo y de su carpeta.")});
+        m_ui->datEmpleados->open(m_db.createModel(), true);
         return;
     case EmpleadosDb::Status::Open:
-        if (m_ui->datEmpleados->open(m_db.database(), EmpleadosDb::tableName()))
+        if (m_ui->datEmpleados->open(m_db.createModel()))
             m_kept = m_db.keptRecord();
         return;
     }
@@ -111,20 +109,19 @@ void frmRegistros::closeEvent(QCloseEvent *event)
 {
     if (isLoaded() && !quietlySave()) {
         const QString why = m_db.explain(m_ui->datEmpleados->lastError());
-        if (!MessageBox::ask(this,
-                             QStringLiteral("No se pudo guardar el registro: %1.\n"
-                                            "¿Cerrar de todos modos? El registro se guardará aparte y volverá a "
-                                            "aparecer la próxima vez que abra el registro de usuarios.\n"
-                                            "Elija No para seguir editándolo.")
-                                 .arg(why),
-                             kTitle)) {
+        const QString question = Conversions::joinLines(
+            {QStringLiteral("No se pudo guardar el registro: %1.").arg(why),
+             QStringLiteral("¿Cerrar de todos modos? El registro se guardará aparte y volverá a aparecer la próxima "
+                            "vez que abra el registro de usuarios."),
+             QStringLiteral("Elija No para seguir editándolo.")});
+        if (!MessageBox::ask(this, question, kTitle)) {
             event->ignore();
             return;
         }
         if (!m_db.keepRecord(shownRecord())) {
-            warn(QStringLiteral("Tampoco se pudo guardar el registro aparte, junto a %1. La ventana sigue abierta "
-                                "con lo escrito.")
-                     .arg(QDir::toNativeSeparators(m_db.path())));
+            warn({QStringLiteral("Tampoco se pudo guardar el registro aparte, junto a %1. La ventana sigue abierta "
+                                 "con lo escrito.")
+                      .arg(QDir::toNativeSeparators(m_db.path()))});
             event->ignore();
             return;
         }
@@ -193,12 +190,12 @@ EmpleadosDb::Record frmRegistros::shownRecord() const
 void frmRegistros::cmdagregar_Click()
 {
     if (!m_ui->datEmpleados->isOpen()) {
-        warn(QStringLiteral("No se puede agregar: la base de datos de empleados no está abierta.\n"
-                            "Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible."));
+        warn({QStringLiteral("No se puede agregar: la base de datos de empleados no está abierta."),
+              QStringLiteral("Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible.")});
         return;
     }
     if (m_ui->datEmpleados->isReadOnly()) {
-        warn(QStringLiteral("No se puede agregar: la base de datos de empleados es de solo lectura."));
+        warn({QStringLiteral("No se puede agregar: la base de datos de empleados es de solo lectura.")});
         return;
     }
     // A refusal to write the record on screen first has been reported by the navigator.
@@ -211,18 +208,18 @@ void frmRegistros::cmdagregar_Click()
 void frmRegistros::cmdeliminar_Click()
 {
     if (!m_ui->datEmpleados->isOpen()) {
-        warn(QStringLiteral("No se puede eliminar: la base de datos de empleados no está abierta.\n"
-                            "Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible."));
+        warn({QStringLiteral("No se puede eliminar: la base de datos de empleados no está abierta."),
+              QStringLiteral("Cierre esta ventana y vuelva a abrirla cuando el archivo esté disponible.")});
         return;
     }
     if (m_ui->datEmpleados->isReadOnly()) {
-        warn(QStringLiteral("No se puede eliminar: la base de datos de empleados es de solo lectura."));
+        warn({QStringLiteral("No se puede eliminar: la base de datos de empleados es de solo lectura.")});
         return;
     }
     if (!m_ui->datEmpleados->hasCurrentRecord()) {
-        warn(QStringLiteral("No hay un registro guardado que eliminar: la tabla está vacía, el registro ya se "
-                            "eliminó o el nuevo aún no se ha guardado.\n"
-                            "Muévase a un registro con los botones de navegación y vuelva a intentarlo."));
+        warn({QStringLiteral("No hay un registro guardado que eliminar: la tabla está vacía, el registro ya se "
+                             "eliminó o el nuevo aún no se ha guardado."),
+              QStringLiteral("Muévase a un registro con los botones de navegación y vuelva a intentarlo.")});
         return;
     }
     if (!m_ui->datEmpleados->deleteCurrent())
@@ -237,22 +234,21 @@ void frmRegistros::datEmpleados_Failed(RecordNavigator::Failure what, const QSql
         return;
     switch (what) {
     case RecordNavigator::Failure::Open:
-        warn(QStringLiteral("No se pudo leer la tabla Empleados: %1.\nEl archivo no se ha modificado.")
-                 .arg(m_db.explain(error)));
+        warn({QStringLiteral("No se pudo leer la tabla Empleados: %1.").arg(m_db.explain(error)),
+              QStringLiteral("El archivo no se ha modificado.")});
         return;
     case RecordNavigator::Failure::Write:
-        warn(QStringLiteral("No se pudo guardar el registro: %1.\n"
-                            "Lo escrito sigue en pantalla: corríjalo o vuelva a intentarlo.")
-                 .arg(m_db.explain(error)));
+        warn({QStringLiteral("No se pudo guardar el registro: %1.").arg(m_db.explain(error)),
+              QStringLiteral("Lo escrito sigue en pantalla: corríjalo o vuelva a intentarlo.")});
         return;
     case RecordNavigator::Failure::Delete:
-        warn(QStringLiteral("No se pudo eliminar el registro: %1.\nEl registro sigue en la tabla.")
-                 .arg(m_db.explain(error)));
+        warn({QStringLiteral("No se pudo eliminar el registro: %1.").arg(m_db.explain(error)),
+              QStringLiteral("El registro sigue en la tabla.")});
         return;
     }
 }
 
-void frmRegistros::warn(const QString &text)
+void frmRegistros::warn(const QStringList &lines)
 {
-    MessageBox::show(this, text, kTitle);
+    MessageBox::show(this, Conversions::joinLines(lines), kTitle);
 }

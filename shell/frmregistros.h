@@ -5,6 +5,7 @@
 #include "recordnavigator.h"
 
 #include <QPointer>
+#include <QStringList>
 
 class QCloseEvent;
 
@@ -44,7 +45,7 @@ private:
     // Writes what is pending without telling the user of a refusal; the caller does.
     bool quietlySave();
     EmpleadosDb::Record shownRecord() const;
-    void warn(const QString &text);
+    void warn(const QStringList &lines);
 
     EmpleadosDb m_db;
     QPointer<Ui> m_ui;

@@ -1,7 +1,6 @@
 #include "application.h"
 #include "commandline.h"
 #include "mdiprincipal.h"
-#include "repaintlimiter.h"
 
 #include <QApplication>
 
@@ -25,7 +24,6 @@ int main(int argc, char *argv[])
         break;
     }
 
-    RepaintLimiter limiter;
     MDIPrincipal frame(commandLine.settings);
     frame.showAtStart();
     return app.exec();

@@ -8,8 +8,9 @@
 #include "frmregistros.h"
 #include "frmservidor.h"
 #include "messagebox.h"
-#include "messagerecorder.h"
+#include "conversions.h"
 #include "designunits.h"
+#include "messagerecorder.h"
 
 #include <QCloseEvent>
 #include <QMdiArea>
@@ -18,12 +19,6 @@
 
 #include <cstdio>
 #include <cstdlib>
-
-namespace {
-
-const QString kLineBreak = QStringLiteral("\r\n");
-
-} // namespace
 
 MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
     : QMainWindow(parent)
@@ -138,17 +133,21 @@ void MDIPrincipal::mnuSalir_Click()
     std::_Exit(0);
 }
 
-void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor, m_settings); }
-void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click() { openChild(m_forms.frmComSerial, m_settings); }
+void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor, m_settings.tcpPort); }
+void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click()
+{
+    openChild(m_forms.frmComSerial, m_settings.serialDevice);
+}
+
 void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros); }
 void MDIPrincipal::mnuControlar_Internet_Click()
 {
-    openChild(m_forms.frmInternetServidor, m_settings)->setRecorder(m_recorder);
+    openChild(m_forms.frmInternetServidor, m_settings.tcpPort)->setRecorder(m_recorder);
 }
 
 void MDIPrincipal::mnuControlar_MaquinaSerial_Click()
 {
-    openChild(m_forms.frmBrazo, m_settings)->setRecorder(m_recorder);
+    openChild(m_forms.frmBrazo, m_settings.serialDevice)->setRecorder(m_recorder);
 }
 
 void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimulador); }
@@ -165,7 +164,7 @@ void MDIPrincipal::mnuAyuda_Informacion_Profesor_Click()
 
 void MDIPrincipal::mnuayuda_Informacion_Integrantes_Click()
 {
-    MessageBox::show(this, Deployment::teamMembers().join(kLineBreak), QStringLiteral("Integrantes"));
+    MessageBox::show(this, Conversions::joinLines(Deployment::teamMembers()), QStringLiteral("Integrantes"));
 }
 
 void MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click()
@@ -174,7 +173,7 @@ void MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click()
                                QStringLiteral("y la manipulacion de un brazo robotico cuyas applicaciones practicas se"),
                                QStringLiteral("reflejen directamente en las areas de la industria, tanto de fabricacion"),
                                QStringLiteral("Como de servicios")};
-    MessageBox::show(this, lines.join(kLineBreak), QStringLiteral("Objetivo"));
+    MessageBox::show(this, Conversions::joinLines(lines), QStringLiteral("Objetivo"));
 }
 
 void MDIPrincipal::closeEvent(QCloseEvent *event)

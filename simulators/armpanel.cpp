@@ -7,22 +7,20 @@
 #include "picturearea.h"
 
 #include <QAccessible>
-#include <QEvent>
 #include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScopedValueRollback>
-
-#include <utility>
 
 namespace {
-
-const QString kDefaultText[4] = {QStringLiteral("0"), QStringLiteral("0"), QStringLiteral("0"),
-                                 QStringLiteral("-90")};
 
 constexpr quint32 kTitleBack = 0x00FFFFC0;
 constexpr quint32 kFirstReadoutTitleBack = 0x00FFFF80;
 constexpr quint32 kBoxBack = 0x00E0E0E0;
+
+QString openingText(int joint)
+{
+    return QString::number(arm::kOpeningPose[joint - 1]);
+}
 
 void titleLabel(QWidget *surface, const char *name, const QString &caption, const QRect &rect,
                 quint32 back)
@@ -44,26 +42,6 @@ QLineEdit *greyBox(QWidget *surface, const char *name, const QString &text, cons
     return box;
 }
 
-// What may change an entry's text by the user's hand, or shows it to be edited.
-bool isEditing(const QEvent *event)
-{
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::ShortcutOverride:
-    case QEvent::InputMethod:
-    case QEvent::MouseButtonPress:
-    case QEvent::MouseButtonRelease:
-    case QEvent::MouseButtonDblClick:
-    case QEvent::ContextMenu:
-    case QEvent::DragEnter:
-    case QEvent::Drop:
-    case QEvent::FocusIn:
-        return true;
-    default:
-        return false;
-    }
-}
-
 PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 {
     auto *area = new PictureArea(surface);
@@ -76,11 +54,8 @@ PictureArea *view(QWidget *surface, const char *name, const QRect &rect)
 
 ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     : QObject(surface)
-    , m_displayIntervalMs(kDisplayIntervalMs)
 {
     setObjectName(QStringLiteral("arm"));
-    m_displayTimer.setSingleShot(true);
-    connect(&m_displayTimer, &QTimer::timeout, this, &ArmPanel::writeDisplay);
     titleLabel(surface, "vislat", QStringLiteral("Vista Lateral"), layout.vislat, kTitleBack);
     titleLabel(surface, "Label1", QStringLiteral("Vista Superior"), layout.Label1, kTitleBack);
     Controls::label(surface, "lblY", QStringLiteral("y"), layout.lblY)->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
@@ -110,38 +85,21 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     const QRect entryRects[4] = {layout.txtQ1, layout.txtQ2, layout.txtQ3, layout.txtQ4};
     for (int joint = 1; joint <= 4; ++joint) {
         const QByteArray name = "txtQ" + QByteArray::number(joint);
-        QLineEdit *entry = greyBox(surface, name.constData(), kDefaultText[joint - 1], entryRects[joint - 1]);
+        QLineEdit *entry = greyBox(surface, name.constData(), openingText(joint), entryRects[joint - 1]);
         m_entries[joint - 1] = entry;
         // The entries have no caption of their own: a screen reader needs a name for each.
         entry->setAccessibleName(QStringLiteral("Ángulo Q%1").arg(joint));
         // textChanged fires for typing and for a write of a different text, synchronously,
         // and not for a write of the text already there.
         connect(entry, &QLineEdit::textChanged, this, [this, joint] { txtQ_Change(joint); });
-        entry->installEventFilter(this);
     }
-}
-
-bool ArmPanel::eventFilter(QObject *watched, QEvent *event)
-{
-    // The user edits what the link wrote last, not what the entry still shows.
-    if (isEditing(event)) {
-        for (const auto &pending : m_pendingEntries) {
-            if (pending) {
-                writeDisplay();
-                break;
-            }
-        }
-    }
-    return QObject::eventFilter(watched, event);
 }
 
 void ArmPanel::Form_Load()
 {
     m_model.links = arm::armLinks();
-    for (auto &pending : m_pendingEntries)
-        pending.reset();
     for (int joint = 1; joint <= 4; ++joint)
-        m_entries[joint - 1]->setText(kDefaultText[joint - 1]);
+        m_entries[joint - 1]->setText(openingText(joint));
     std::array<int, 4> degrees{};
     for (int joint = 1; joint <= 4; ++joint)
         degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale).value_or(0);
@@ -154,37 +112,22 @@ JointMessageOutcome ArmPanel::JointMessage(const QString &received)
     if (received.isEmpty() || received.front() < QLatin1Char('A') || received.front() > QLatin1Char('D'))
         return outcome;
     outcome.joint = received.front().unicode() - 'A' + 1;
-    const QString text = received.size() == 1 ? kDefaultText[outcome.joint - 1] : received.mid(1);
-    if (entryText(outcome.joint) == text) {
+    const QString text = received.size() == 1 ? openingText(outcome.joint) : received.mid(1);
+    QLineEdit *entry = m_entries[outcome.joint - 1];
+    if (entry->text() == text) {
         outcome.kind = JointMessageOutcome::Kind::SameText;
         return outcome;
     }
-    // What the entry's change would do, done now. Its text is laid out anew with each
-    // write, which costs more than the move itself: it is written with the readouts.
-    m_pendingEntries[outcome.joint - 1] = text;
+    // The write runs the entry's change, which moves the arm when the text converts.
+    entry->setText(text);
     const std::optional<qint32> degrees = Conversions::toInt32(text, m_locale);
     outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
     outcome.degrees = degrees.value_or(0);
-    if (degrees) {
-        m_model.SetJointAngle(outcome.joint, *degrees);
-        UpdateArm();
-    } else {
-        displayChanged();
-    }
     return outcome;
-}
-
-QString ArmPanel::entryText(int joint) const
-{
-    const std::optional<QString> &pending = m_pendingEntries[joint - 1];
-    return pending ? *pending : m_entries[joint - 1]->text();
 }
 
 void ArmPanel::txtQ_Change(int joint)
 {
-    // The text came from a link, whose move is made already.
-    if (m_writingEntries)
-        return;
     const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale);
     if (!degrees)
         return;
@@ -199,41 +142,10 @@ void ArmPanel::UpdateArm()
     m_side->clear();
     m_top->clear();
 
-    arm::drawSideView(m_side, m_model);
-    arm::drawTopView(m_top, m_model);
-    m_pendingTool = m_model.tool();
-    displayChanged();
-    emit armUpdated();
-}
-
-void ArmPanel::displayChanged()
-{
-    // A link may move the arm hundreds of times a second. Every move is drawn, but a
-    // box's text is laid out anew with each write, and no one reads numbers that change
-    // more than a few times a second.
-    if (!m_displayAge.isValid() || m_displayAge.elapsed() >= m_displayIntervalMs)
-        writeDisplay();
-    else if (!m_displayTimer.isActive())
-        m_displayTimer.start(int(m_displayIntervalMs - m_displayAge.elapsed()));
-}
-
-void ArmPanel::writeDisplay()
-{
-    m_displayTimer.stop();
-    m_displayAge.start();
-    {
-        const QScopedValueRollback<bool> writing(m_writingEntries, true);
-        for (int joint = 1; joint <= 4; ++joint) {
-            if (std::optional<QString> pending = std::exchange(m_pendingEntries[joint - 1], std::nullopt))
-                m_entries[joint - 1]->setText(*pending);
-        }
-    }
-    const std::optional<arm::Point3> tool = std::exchange(m_pendingTool, std::nullopt);
-    if (!tool)
-        return;
-    const QString texts[3] = {Conversions::toFixed(tool->x, m_locale), Conversions::toFixed(tool->y, m_locale),
-                              Conversions::toFixed(tool->z, m_locale)};
-    // A write of the same text would still lay it out again, and drop the user's selection.
+    const arm::Point3 tool = m_model.tool();
+    const QString texts[3] = {Conversions::toFixed(tool.x, m_locale), Conversions::toFixed(tool.y, m_locale),
+                              Conversions::toFixed(tool.z, m_locale)};
+    // The same text shows the same; written again, it would also drop the user's selection.
     for (int axis = 0; axis < 3; ++axis) {
         if (m_readouts[axis]->text() != texts[axis])
             m_readouts[axis]->setText(texts[axis]);
@@ -245,4 +157,8 @@ void ArmPanel::writeDisplay()
         m_side->setAccessibleDescription(where);
         m_top->setAccessibleDescription(where);
     }
+
+    arm::drawSideView(m_side, m_model);
+    arm::drawTopView(m_top, m_model);
+    emit armUpdated();
 }

@@ -2,13 +2,9 @@
 
 #include "kinematics.h"
 
-#include <QElapsedTimer>
 #include <QLocale>
 #include <QObject>
 #include <QRect>
-#include <QTimer>
-
-#include <optional>
 
 class PictureArea;
 class QLineEdit;
@@ -55,40 +51,23 @@ public:
     void Form_Load();
 
     // One receive: the first character selects the joint ("A".."D", exactly), the rest
-    // goes unchanged into its entry; a bare selector writes the joint's default.
-    // Anything else changes nothing. The arm moves at once; the entry shows the text with
-    // the readouts.
+    // goes unchanged into its entry, whose change moves the arm before this returns; a
+    // bare selector writes the joint's opening angle. Anything else changes nothing.
     JointMessageOutcome JointMessage(const QString &received);
 
-    // Chain product, clear both views, draw side and top view, readouts X, Y, Z (as often as
-    // the display interval allows).
+    // Chain product, clear both views, readouts X, Y, Z, draw side and top view.
     void UpdateArm();
 
     const arm::ArmModel &model() const { return m_model; }
-
-    // The readouts, and the entries a link writes to, follow the arm at most this often
-    // while it keeps moving, and show its last position at the end of each interval; a
-    // move after a quiet interval shows at once. 0 writes them with every move.
-    void setDisplayInterval(int ms) { m_displayIntervalMs = ms; }
-    // Ten times a second: numbers that change faster cannot be read, and each write lays
-    // out its text and repaints its box. The views still show every frame.
-    static constexpr int kDisplayIntervalMs = 100;
 
 signals:
     // After every UpdateArm, once the views are drawn.
     void armUpdated();
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override;
-
 private:
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
     // joint's transform, the readouts and the views stay as they were.
     void txtQ_Change(int joint);
-    // The text an entry holds, or will show at the end of the interval.
-    QString entryText(int joint) const;
-    void displayChanged();
-    void writeDisplay();
 
     arm::ArmModel m_model;
     // The user's locale, read once: reading it costs more than the kinematics.
@@ -97,13 +76,4 @@ private:
     QLineEdit *m_readouts[3] = {};
     PictureArea *m_side = nullptr;
     PictureArea *m_top = nullptr;
-    // The tool position of the last UpdateArm, until the readouts show it. None before
-    // the first move: the readouts stay empty rather than show a position never worked out.
-    std::optional<arm::Point3> m_pendingTool;
-    // A link's texts, until their entries show them.
-    std::optional<QString> m_pendingEntries[4];
-    bool m_writingEntries = false;
-    QTimer m_displayTimer;
-    QElapsedTimer m_displayAge;
-    int m_displayIntervalMs;
 };

@@ -6,32 +6,24 @@
 #include "designunits.h"
 #include "oneclientserver.h"
 
-#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
-
-namespace {
-
-constexpr quint32 kBlue = 0x00FF0000;
-
-} // namespace
 
 struct frmInternetServidor::Ui : FormControls
 {
     using FormControls::FormControls;
     QLineEdit *txtIPservidor = nullptr;
     QLineEdit *txtPuerto = nullptr;
-    ArmPanel *arm = nullptr;
     OneClientServer *Winsock1 = nullptr;
 };
 
-frmInternetServidor::frmInternetServidor(const Settings &settings, QWidget *parent)
-    : MdiForm(parent)
-    , m_settings(settings)
+frmInternetServidor::frmInternetServidor(quint16 tcpPort, QWidget *parent)
+    : SimulatorForm(parent)
+    , m_tcpPort(tcpPort)
 {
     setObjectName(QStringLiteral("frmInternetServidor"));
     setWindowTitle(QStringLiteral("Form1"));
-    Controls::setBackColor(this, DesignUnits::color(kBlue));
+    Controls::setBackColor(this, DesignUnits::color(DesignUnits::kBlue));
 }
 
 frmInternetServidor::~frmInternetServidor() = default;
@@ -46,13 +38,7 @@ void frmInternetServidor::createControls(QWidget *surface)
     using DesignUnits::rect;
 
     m_ui = new Ui(surface);
-    QLabel *heading = Controls::label(surface, "Label3", QStringLiteral("SERVIDOR"), rect(0, 120, 1695, 375));
-    QFont font = heading->font();
-    font.setPointSizeF(13.5);
-    font.setBold(true);
-    heading->setFont(font);
-    Controls::setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
-
+    Controls::heading(surface, "Label3", QStringLiteral("SERVIDOR"), rect(0, 120, 1695, 375));
     m_ui->txtIPservidor = Controls::textBox(surface, "txtIPservidor", QString(), rect(4320, 360, 2055, 285));
     // The captions name their boxes for a screen reader.
     Controls::label(surface, "lblServidor", QStringLiteral("IP Servidor"), rect(3120, 360, 855, 255))
@@ -79,40 +65,31 @@ void frmInternetServidor::createControls(QWidget *surface)
     layout.txtQ2 = rect(3435, 7200, 1215, 495);
     layout.txtQ3 = rect(5685, 7200, 1215, 495);
     layout.txtQ4 = rect(7920, 7200, 1215, 495);
-    m_ui->arm = new ArmPanel(surface, layout);
+    m_ui->Winsock1 = new OneClientServer(m_tcpPort, surface);
+    m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
+    createArm(surface, layout, m_ui->Winsock1);
     Controls::setTabOrder(surface, {"txtPuerto", "txtIPservidor", "txtPosicionY", "txtPosicionX",
                                     "picSuperior", "txtPosicionZ", "picLateral", "txtQ4", "txtQ3",
                                     "txtQ2", "txtQ1"});
-
-    m_ui->Winsock1 = new OneClientServer(surface);
-    m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
-    connect(m_ui->Winsock1, &OneClientServer::dataArrived, this, &frmInternetServidor::Winsock1_DataArrival);
-    connect(m_ui->Winsock1, &OneClientServer::listenFailed, this, &frmInternetServidor::Winsock1_ListenFailed);
 }
 
 void frmInternetServidor::Form_Load()
 {
-    m_ui->arm->Form_Load();
+    SimulatorForm::Form_Load();
     m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
-    m_ui->Winsock1->listen(m_settings.tcpPort);
     m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
 }
 
-void frmInternetServidor::Form_Unload()
+QString frmInternetServidor::origin() const
 {
-    m_ui->Winsock1->close();
+    return QStringLiteral("tcp ") + m_ui->Winsock1->clientAddress();
 }
 
-void frmInternetServidor::Winsock1_DataArrival(const QString &received)
+void frmInternetServidor::linkFailed(const QString &reason, bool)
 {
-    const JointMessageOutcome outcome = m_ui->arm->JointMessage(received);
-    if (m_recorder)
-        m_recorder->record(QStringLiteral("tcp ") + m_ui->Winsock1->clientAddress(), received, outcome);
-}
-
-void frmInternetServidor::Winsock1_ListenFailed(const QString &message)
-{
-    showMessageLater(message + QStringLiteral("\nNingún cliente podrá conectarse; los ángulos escritos "
-                                              "siguen moviendo el brazo."),
+    // The reason says what failed and what to do; listening fails the same way at the load
+    // and after a client has left.
+    showMessageLater(Conversions::joinLines({reason, QStringLiteral("Ningún cliente podrá conectarse; los ángulos "
+                                                                    "escritos siguen moviendo el brazo.")}),
                      QStringLiteral("Controlar desde Internet"));
 }

@@ -2,7 +2,6 @@
 
 #include "armpanel.h"
 #include "messagelog.h"
-#include "winansi.h"
 
 #include <QTimer>
 
@@ -51,12 +50,12 @@ bool MessageRecorder::open(const QString &fileName)
     return m_file.flush();
 }
 
-void MessageRecorder::record(const QString &source, const QString &received, const JointMessageOutcome &outcome)
+void MessageRecorder::record(const QString &source, const QByteArray &received, const JointMessageOutcome &outcome)
 {
     if (received.isEmpty() || !m_file.isOpen())
         return;
     // QFile holds the row in its own buffer; the disk is reached from flush().
-    m_file.write(MessageLog::format({m_clock.elapsed(), source, WinAnsi::encode(received), describe(outcome)}));
+    m_file.write(MessageLog::format({m_clock.elapsed(), source, received, describe(outcome)}));
     if (!m_flushTimer->isActive())
         m_flushTimer->start();
 }

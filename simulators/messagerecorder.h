@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QObject>
@@ -25,9 +26,8 @@ public:
     bool open(const QString &fileName);
     QString errorString() const { return m_file.errorString(); }
 
-    // One receive as a window got it: decoded text, which maps back to the exact bytes.
-    // An empty read is no receive and is not recorded.
-    void record(const QString &source, const QString &received, const JointMessageOutcome &outcome);
+    // One receive as a window got it. An empty read is no receive and is not recorded.
+    void record(const QString &source, const QByteArray &received, const JointMessageOutcome &outcome);
     void flush();
 
 signals:

@@ -109,7 +109,7 @@ void TestFrmComSerial::transmit()
     PtyPair pty;
     QVERIFY(pty.start());
     Frame frame;
-    frmComSerial form(settings(pty.devicePath()), &frame.area);
+    frmComSerial form(pty.devicePath(), &frame.area);
     form.showIn(&frame.area);
     if (edit)
         control<QLineEdit>(&form, "txtDisplay")->setText(text);
@@ -131,7 +131,7 @@ void TestFrmComSerial::reopened_goesOnAppendingAndPortWasFree()
     PtyPair pty;
     QVERIFY(pty.start());
     Frame frame;
-    frmComSerial form(settings(pty.devicePath()), &frame.area);
+    frmComSerial form(pty.devicePath(), &frame.area);
     form.showIn(&frame.area);
     QVERIFY(pty.writePeer("ab"));
     QTRY_COMPARE_WITH_TIMEOUT(shown(&form), QStringLiteral("ab"), kWaitMs);
@@ -151,7 +151,7 @@ void TestFrmComSerial::portUnavailable_toldOnceAndTypedTextKept()
 {
     MessageBoxCatcher boxes;
     Frame frame;
-    frmComSerial form(settings(), &frame.area);
+    frmComSerial form(kMissingDevice, &frame.area);
     form.showIn(&frame.area);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     QVERIFY(boxes.texts().contains(QStringLiteral("--puerto-serie")));

@@ -32,7 +32,7 @@ private slots:
 void TestFrmServidor::clientSession_isLoggedLineByLine()
 {
     Frame frame;
-    frmServidor form(settings(), &frame.area);
+    frmServidor form(kAnyPort, &frame.area);
     form.showIn(&frame.area);
     auto *send = control<QPushButton>(&form, "cmdEnviar");
     control<QLineEdit>(&form, "txtDatos")->setText(QStringLiteral("hola ñ"));
@@ -58,15 +58,14 @@ void TestFrmServidor::clientSession_isLoggedLineByLine()
 void TestFrmServidor::portTaken_isOneLogLine_borderFixed()
 {
     Frame frame;
-    frmServidor first(settings(), &frame.area);
+    frmServidor first(kAnyPort, &frame.area);
     first.showIn(&frame.area);
-    Settings taken = settings();
-    taken.tcpPort = shownPort(&first);
+    const quint16 taken = shownPort(&first);
     frmServidor second(taken, &frame.area);
     second.showIn(&frame.area);
     const QStringList lines = log(&second);
     QCOMPARE(lines.size(), 1);
-    QVERIFY2(lines.first().contains(QString::number(taken.tcpPort)), qPrintable(lines.first()));
+    QVERIFY2(lines.first().contains(QString::number(taken)), qPrintable(lines.first()));
     // The user cannot resize the window.
     const QSize designed = second.subWindow()->size();
     second.subWindow()->resize(designed + QSize(40, 30));

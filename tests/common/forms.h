@@ -1,7 +1,5 @@
 #pragma once
 
-#include "settings.h"
-
 #include <QByteArray>
 #include <QHostAddress>
 #include <QLineEdit>
@@ -18,15 +16,10 @@ namespace Forms {
 
 constexpr int kWaitMs = 5000;
 
-// A device that does not exist unless a test hands in its own pseudo-terminal, and a TCP
-// port the system chooses.
-inline Settings settings(const QString &serialDevice = QStringLiteral("/nonexistent/brazo-tty"))
-{
-    Settings s;
-    s.serialDevice = serialDevice;
-    s.tcpPort = 0;
-    return s;
-}
+// A serial device that does not exist, for windows whose port should fail to open.
+inline const QString kMissingDevice = QStringLiteral("/nonexistent/brazo-tty");
+// The TCP port that lets the system choose one.
+constexpr quint16 kAnyPort = 0;
 
 // A frame for child windows, shown and large enough for any of them.
 struct Frame

@@ -1,11 +1,14 @@
 #include "ptypair.h"
 
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QSerialPort>
 #include <QThread>
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -85,4 +88,17 @@ QByteArray PtyPair::readPeer(int waitMs)
         result.append(buffer, n);
     }
     return result;
+}
+
+bool PtyPair::waitUntilUnread(const QSerialPort &port, int count, int timeoutMs)
+{
+    const QDeadlineTimer deadline(timeoutMs);
+    for (;;) {
+        int unread = 0;
+        if (::ioctl(int(port.handle()), FIONREAD, &unread) == 0 && unread >= count)
+            return true;
+        if (deadline.hasExpired())
+            return false;
+        QThread::msleep(2);
+    }
 }

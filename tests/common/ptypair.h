@@ -5,6 +5,8 @@
 #include <QString>
 #include <QTemporaryDir>
 
+class QSerialPort;
+
 // A real pseudo-terminal pair made by socat: the program under test opens devicePath() as
 // its serial port, the test talks through the other end as the far end of the line.
 class PtyPair
@@ -24,6 +26,10 @@ public:
     QByteArray readPeer(int waitMs = 200);
     // Ends the line: both ends go away.
     void hangUp();
+
+    // Waits until the open port has at least `count` bytes in its driver that it has not
+    // read, without turning the event loop: nothing reads them meanwhile.
+    static bool waitUntilUnread(const QSerialPort &port, int count, int timeoutMs = 5000);
 
 private:
     QTemporaryDir m_dir;

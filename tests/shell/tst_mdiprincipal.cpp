@@ -20,6 +20,15 @@ using namespace Forms;
 
 namespace {
 
+// A device that does not exist and a port the system chooses.
+Settings settings()
+{
+    Settings s;
+    s.serialDevice = kMissingDevice;
+    s.tcpPort = kAnyPort;
+    return s;
+}
+
 void trigger(const MDIPrincipal &frame, const char *entry)
 {
     frame.findChild<QAction *>(QLatin1String(entry))->trigger();

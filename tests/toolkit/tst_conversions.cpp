@@ -1,7 +1,8 @@
 #include "conversions.h"
-#include "messagelog.h"
 #include "winansi.h"
 
+#include <QHash>
+#include <QStringDecoder>
 #include <QTest>
 
 class TestConversions : public QObject
@@ -13,9 +14,9 @@ private slots:
     void toInt32();
     void toFixed_data();
     void toFixed();
-    void winAnsi_everyByteRoundTrips();
-    void winAnsi_unencodableBecomesQuestionMark();
-    void messageLog_everyByteSurvivesARow();
+    void winAnsi_matchesTheSystemsCodePage();
+    void joinLines_data();
+    void joinLines();
 };
 
 void TestConversions::toInt32_data()
@@ -91,39 +92,48 @@ void TestConversions::toFixed()
     QCOMPARE(Conversions::toFixed(value, locale), text);
 }
 
-void TestConversions::winAnsi_everyByteRoundTrips()
+void TestConversions::winAnsi_matchesTheSystemsCodePage()
 {
-    QByteArray bytes;
-    for (int b = 0; b < 256; ++b)
-        bytes.append(char(b));
-    const QString text = WinAnsi::decode(bytes);
-    QCOMPARE(text.size(), 256);
-    QCOMPARE(text.at(0x80), QChar(0x20AC));
-    QCOMPARE(text.at(0x93), QChar(0x201C));
-    QCOMPARE(text.at(0xC7), QChar(0x00C7));
-    QCOMPARE(text.at(0x81), QChar(0x0081));
-    QCOMPARE(WinAnsi::encode(text), bytes);
+    // The system's converter is the oracle: every byte reads as its character, and every
+    // character writes as its byte or, outside the code page, as '?'.
+    QStringDecoder oracle("windows-1252");
+    QVERIFY(oracle.isValid());
+    QHash<char16_t, char> byteOf;
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray byte(1, char(b));
+        const QString expected = oracle.decode(byte);
+        QCOMPARE(expected.size(), 1);
+        QVERIFY2(WinAnsi::decode(byte) == expected, qPrintable(QString::number(b, 16)));
+        byteOf.insert(expected.at(0).unicode(), char(b));
+    }
+    QCOMPARE(byteOf.size(), 256);
+
+    QString everyCharacter(0x10000, Qt::Uninitialized);
+    QByteArray expected(0x10000, Qt::Uninitialized);
+    for (int c = 0; c < 0x10000; ++c) {
+        everyCharacter[c] = QChar(char16_t(c));
+        expected[c] = byteOf.value(char16_t(c), '?');
+    }
+    const QByteArray encoded = WinAnsi::encode(everyCharacter);
+    QCOMPARE(encoded.size(), expected.size());
+    for (int c = 0; c < 0x10000; ++c)
+        QVERIFY2(encoded[c] == expected[c], qPrintable(QString::number(c, 16)));
 }
 
-void TestConversions::winAnsi_unencodableBecomesQuestionMark()
+void TestConversions::joinLines_data()
 {
-    QCOMPARE(WinAnsi::encode(QString::fromUtf16(u"A\u4E2D\u20AC")), QByteArray("A?\x80"));
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("none") << QStringList() << "";
+    QTest::newRow("one") << QStringList{"a"} << "a";
+    QTest::newRow("three, one empty") << QStringList{"a", "", "b "} << "a\r\n\r\nb ";
 }
 
-void TestConversions::messageLog_everyByteSurvivesARow()
+void TestConversions::joinLines()
 {
-    QByteArray bytes;
-    for (int b = 255; b >= 0; --b)
-        bytes.append(char(b));
-    const QByteArray line = MessageLog::format({42, QStringLiteral("tcp ::1"), bytes, QStringLiteral("Q1=45")});
-    QCOMPARE(line.count('\n'), 1);
-    const std::optional<MessageLog::Row> row = MessageLog::parse(QString::fromUtf8(line.chopped(1)));
-    QVERIFY(row);
-    QCOMPARE(row->ms, 42);
-    QCOMPARE(row->source, QStringLiteral("tcp ::1"));
-    QCOMPARE(row->bytes, bytes);
-    QCOMPARE(row->outcome, QStringLiteral("Q1=45"));
-    QVERIFY(!MessageLog::parse(u"0,serie,\"\\xG1\",Q1=45"));
+    QFETCH(QStringList, lines);
+    QFETCH(QString, text);
+    QCOMPARE(Conversions::joinLines(lines), text);
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

@@ -5,6 +5,7 @@
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSqlDatabase>
+#include <QSqlTableModel>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
@@ -91,7 +92,11 @@ bool TestRecordNavigator::openNavigator()
 {
     QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("navigator"));
     db.setDatabaseName(m_path);
-    return db.open() && m_navigator->open(db, QStringLiteral("people"));
+    if (!db.open())
+        return false;
+    auto *model = new QSqlTableModel(nullptr, db);
+    model->setTable(QStringLiteral("people"));
+    return m_navigator->open(model);
 }
 
 void TestRecordNavigator::click(const char *button)

@@ -44,9 +44,9 @@ struct Simulator
     {
         recorder.open(log);
         if (serial && pty.start())
-            show(new frmBrazo(settings(pty.devicePath()), &frame.area));
+            show(new frmBrazo(pty.devicePath(), &frame.area));
         else
-            show(new frmInternetServidor(settings(), &frame.area));
+            show(new frmInternetServidor(kAnyPort, &frame.area));
         link = serial ? QStringList{"--serie", pty.peerPath()}
                       : QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(shownPort(window))};
         // More than the default: on a busy machine this process, which plays the simulator,

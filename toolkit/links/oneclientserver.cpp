@@ -1,7 +1,5 @@
 #include "oneclientserver.h"
 
-#include "winansi.h"
-
 #include <QCoreApplication>
 #include <QHostAddress>
 #include <QNetworkInterface>
@@ -52,9 +50,10 @@ QString listenFailure(quint16 port, QAbstractSocket::SocketError error, const QS
 
 } // namespace
 
-OneClientServer::OneClientServer(QObject *parent)
-    : QObject(parent)
+OneClientServer::OneClientServer(quint16 port, QObject *parent)
+    : Link(parent)
     , m_server(new QTcpServer(this))
+    , m_port(port)
 {
     connect(m_server, &QTcpServer::newConnection, this, &OneClientServer::takeConnections);
     connect(m_server, &QTcpServer::acceptError, this, &OneClientServer::acceptFailed);
@@ -89,14 +88,18 @@ QString OneClientServer::LocalIP()
     return QStringLiteral("127.0.0.1");
 }
 
-bool OneClientServer::listen(quint16 port)
+bool OneClientServer::open()
 {
     close();
-    m_port = port;
+    return listen();
+}
+
+bool OneClientServer::listen()
+{
+    m_server->close();
     // Any is IPv6 and IPv4 on one socket (or IPv4 alone on a machine without IPv6).
-    if (!m_server->listen(QHostAddress::Any, port)) {
-        m_errorString = listenFailure(port, m_server->serverError(), m_server->errorString());
-        emit listenFailed(m_errorString);
+    if (!m_server->listen(QHostAddress::Any, m_port)) {
+        setErrorString(listenFailure(m_port, m_server->serverError(), m_server->errorString()));
         return false;
     }
     // A port the system chose is kept: the next client after this one comes to it too.
@@ -122,18 +125,22 @@ bool OneClientServer::isListening() const
     return m_server->isListening();
 }
 
-bool OneClientServer::send(const QString &text)
+bool OneClientServer::write(const QByteArray &bytes)
 {
     if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-        m_errorString = QStringLiteral("no hay ningún cliente conectado");
+        setErrorString(QStringLiteral("no hay ningún cliente conectado"));
         return false;
     }
-    const QByteArray bytes = WinAnsi::encode(text);
     if (m_socket->write(bytes) != bytes.size()) {
-        m_errorString = m_socket->errorString();
+        setErrorString(m_socket->errorString());
         return false;
     }
     return true;
+}
+
+qint64 OneClientServer::bytesToWrite() const
+{
+    return m_socket ? m_socket->bytesToWrite() : 0;
 }
 
 void OneClientServer::setKeepAlive(int idleSeconds, int intervalSeconds, int count)
@@ -153,7 +160,7 @@ void OneClientServer::takeConnections()
         // One client at a time: with the listener closed the system refuses the next one.
         m_server->close();
         attach(socket);
-        emit clientAccepted(m_clientAddress);
+        emit ready();
         return;
     }
 }
@@ -179,6 +186,10 @@ void OneClientServer::attach(QTcpSocket *socket)
     ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
 #endif
     connect(socket, &QTcpSocket::readyRead, this, &OneClientServer::socketReadyRead);
+    connect(socket, &QTcpSocket::bytesWritten, this, [this] {
+        if (m_socket && m_socket->bytesToWrite() == 0)
+            emit sent();
+    });
     connect(socket, &QTcpSocket::disconnected, this, &OneClientServer::socketDisconnected);
     connect(socket, &QTcpSocket::errorOccurred, this, &OneClientServer::socketError);
 }
@@ -186,7 +197,7 @@ void OneClientServer::attach(QTcpSocket *socket)
 void OneClientServer::socketReadyRead()
 {
     if (m_socket && m_socket->bytesAvailable() > 0)
-        emit dataArrived(WinAnsi::decode(m_socket->readAll()));
+        emit received(m_socket->readAll());
 }
 
 void OneClientServer::socketDisconnected()
@@ -197,11 +208,11 @@ void OneClientServer::socketDisconnected()
     QTcpSocket *socket = m_socket;
     // Whatever came with the close is delivered first, as the client sent it before leaving.
     if (socket->bytesAvailable() > 0) {
-        emit dataArrived(WinAnsi::decode(socket->readAll()));
+        emit received(socket->readAll());
         if (!self || m_socket != socket)
             return;
     }
-    emit clientClosed();
+    emit closed();
     if (self && m_socket == socket)
         dropClientAndListen(true);
 }
@@ -235,7 +246,8 @@ void OneClientServer::dropClientAndListen(bool graceful)
 {
     if (QTcpSocket *socket = std::exchange(m_socket, nullptr))
         release(socket, graceful);
-    listen(m_port);
+    if (!listen())
+        emit failed(errorString());
 }
 
 void OneClientServer::release(QTcpSocket *socket, bool graceful)

@@ -1,6 +1,7 @@
 #pragma once
 
-#include <QObject>
+#include "link.h"
+
 #include <QString>
 
 class QTcpServer;
@@ -9,28 +10,35 @@ class QTcpSocket;
 // The one-client TCP server of the network windows. It listens on every local address,
 // IPv4 and IPv6, serves one client at a time and closes its listener while it has one, so
 // that the system refuses any other client at once. When the client leaves (closes, resets
-// or stops answering) it listens again by itself. Texts cross it as Windows-1252 bytes,
-// one character per byte.
+// or stops answering) it listens again by itself.
+//
+// As a link: ready() when a client is taken, closed() when it leaves in good order,
+// failed() when listening again fails.
 //
 // It may be destroyed from inside any of its own signals (a window closed from a handler):
 // the Qt sockets it holds are then only detached and deleted later.
-class OneClientServer : public QObject
+class OneClientServer : public Link
 {
     Q_OBJECT
 
 public:
-    explicit OneClientServer(QObject *parent = nullptr);
+    // On port 0 the system chooses one when listening starts, and it is kept from then on.
+    explicit OneClientServer(quint16 port, QObject *parent = nullptr);
     ~OneClientServer() override;
 
     // The first IPv4 address of an interface that is up and not the loopback, dotted;
     // "127.0.0.1" when there is none.
     static QString LocalIP();
 
-    // Starts listening on the port (0: the system chooses one). Emits listening() or
-    // listenFailed(), and returns which.
-    bool listen(quint16 port);
+    // Starts listening, and says so with listening(). False, with errorString() for the
+    // user (what failed and what to do), when the port cannot be listened on.
+    bool open() override;
     // Stops listening and ends the connection; bytes already queued are still delivered.
-    void close();
+    void close() override;
+    // Queues the bytes for the client. False when no client is connected or the system
+    // refuses them.
+    bool write(const QByteArray &bytes) override;
+    qint64 bytesToWrite() const override;
 
     // The port asked for, or the one the system chose once listening.
     quint16 port() const;
@@ -39,11 +47,6 @@ public:
     // The client's address; an IPv4 client that came through IPv6 is shown dotted.
     QString clientAddress() const { return m_clientAddress; }
 
-    // Queues the text's Windows-1252 bytes, nothing added. False, with errorString(), when
-    // no client is connected or the system refuses the write.
-    bool send(const QString &text);
-    QString errorString() const { return m_errorString; }
-
     // A client whose machine vanished without closing is found by keep-alive probes: after
     // idle seconds without traffic, one probe every interval, given up after count of them.
     // Applies to the next client.
@@ -51,16 +54,12 @@ public:
 
 signals:
     void listening();
-    // Why the port cannot be listened on, one message for the user with what to do.
-    void listenFailed(const QString &message);
-    void clientAccepted(const QString &address);
-    void dataArrived(const QString &text);
-    // The client closed or reset the connection, after everything it sent was delivered.
-    void clientClosed();
-    // The connection failed: the client stopped answering, or it could not be taken.
+    // The connection failed: the client stopped answering, or it could not be taken. The
+    // server listens again.
     void clientLost(const QString &reason);
 
 private:
+    bool listen();
     void takeConnections();
     void attach(QTcpSocket *socket);
     void socketReadyRead();
@@ -76,7 +75,6 @@ private:
     QTcpSocket *m_socket = nullptr;
     quint16 m_port = 0;
     QString m_clientAddress;
-    QString m_errorString;
     int m_keepAliveIdle = 20;
     int m_keepAliveInterval = 5;
     int m_keepAliveCount = 6;

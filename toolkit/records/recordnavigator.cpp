@@ -4,10 +4,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMetaProperty>
-#include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlIndex>
-#include <QSqlQuery>
 #include <QSqlRecord>
 #include <QSqlTableModel>
 #include <QToolButton>
@@ -28,30 +26,6 @@ void setUserValue(QWidget *widget, const QVariant &value)
 {
     widget->metaObject()->userProperty().write(widget, value);
 }
-
-// An update names its record by the key it was read with. When another program deleted
-// that record meanwhile, the statement succeeds and writes nothing: that is a failure too.
-class CheckedTableModel : public QSqlTableModel
-{
-public:
-    using QSqlTableModel::QSqlTableModel;
-
-protected:
-    bool updateRowInTable(int row, const QSqlRecord &values) override
-    {
-        if (!QSqlTableModel::updateRowInTable(row, values))
-            return false;
-        if (database().driverName() != QLatin1String("QSQLITE"))
-            return true;
-        QSqlQuery changes(QStringLiteral("SELECT changes()"), database());
-        if (changes.next() && changes.value(0).toInt() == 0) {
-            setLastError(QSqlError(QString(), QStringLiteral("otro programa eliminó el registro"),
-                                   QSqlError::StatementError, RecordNavigator::recordGoneCode()));
-            return false;
-        }
-        return true;
-    }
-};
 
 } // namespace
 
@@ -104,12 +78,12 @@ void RecordNavigator::bind(QWidget *widget, const QString &field)
     m_bindings.append({widget, field, -1});
 }
 
-bool RecordNavigator::open(const QSqlDatabase &database, const QString &table, bool readOnly)
+bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
 {
     close();
-    m_model = new CheckedTableModel(this, database);
+    m_model = model;
+    m_model->setParent(this);
     m_model->setEditStrategy(QSqlTableModel::OnManualSubmit);
-    m_model->setTable(table);
     if (!m_model->select()) {
         report(Failure::Open);
         close();

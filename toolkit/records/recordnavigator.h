@@ -9,7 +9,6 @@
 
 class QDataWidgetMapper;
 class QLabel;
-class QSqlDatabase;
 class QSqlTableModel;
 class QToolButton;
 
@@ -26,9 +25,6 @@ public:
     enum class Failure { Open, Write, Delete };
     Q_ENUM(Failure)
 
-    // The native code of a failed write whose record another program deleted meanwhile.
-    static QString recordGoneCode() { return QStringLiteral("registro-eliminado"); }
-
     explicit RecordNavigator(QWidget *parent = nullptr);
     ~RecordNavigator() override;
 
@@ -36,9 +32,9 @@ public:
     // table. Bind the boxes before open().
     void bind(QWidget *widget, const QString &field);
 
-    // Opens the table on an open connection and shows its first record. A read-only
+    // Takes over a model of one table, reads it and shows its first record. A read-only
     // navigator never writes: its boxes are read-only and addNew/deleteCurrent refuse.
-    bool open(const QSqlDatabase &database, const QString &table, bool readOnly = false);
+    bool open(QSqlTableModel *model, bool readOnly = false);
     // Drops the record set without writing anything; call savePending() first to keep a
     // pending edit. Must run before the connection is removed.
     void close();

@@ -2,14 +2,10 @@
 
 #include <QProxyStyle>
 
-class QPainter;
-class QPalette;
-class QRect;
-
 // The text boxes of the designed windows: a flat field in its background colour inside a
-// two-pixel sunken border, drawn with a handful of filled rectangles. Besides the look,
-// it matters for speed: a joint message rewrites four boxes, and the stroked, rounded
-// frames of the default style cost more to paint than the whole arm.
+// two-pixel sunken border, the one of the picture areas. Besides the look, it matters
+// for speed: a joint message rewrites four boxes, and the stroked, rounded frames of the
+// default style cost more to paint than the whole arm.
 class ClassicStyle : public QProxyStyle
 {
     Q_OBJECT
@@ -17,9 +13,6 @@ class ClassicStyle : public QProxyStyle
 public:
     // One style for every text box of the program, owned by the application.
     static ClassicStyle *instance();
-
-    // The two-pixel sunken border of text boxes and picture areas, inside rect.
-    static void drawSunkenBorder(QPainter *painter, const QRect &rect, const QPalette &palette);
 
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
                        const QWidget *widget = nullptr) const override;

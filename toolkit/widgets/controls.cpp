@@ -1,7 +1,9 @@
 #include "controls.h"
 
 #include "classicstyle.h"
+#include "designunits.h"
 
+#include <QFont>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -17,6 +19,17 @@ QLabel *label(QWidget *parent, const char *name, const QString &caption, const Q
     label->setGeometry(rect);
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return label;
+}
+
+QLabel *heading(QWidget *parent, const char *name, const QString &caption, const QRect &rect)
+{
+    QLabel *heading = label(parent, name, caption, rect);
+    QFont font = heading->font();
+    font.setPointSizeF(13.5);
+    font.setBold(true);
+    heading->setFont(font);
+    setForeColor(heading, DesignUnits::color(DesignUnits::kActiveTitleBar));
+    return heading;
 }
 
 QLineEdit *textBox(QWidget *parent, const char *name, const QString &text, const QRect &rect)

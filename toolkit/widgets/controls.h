@@ -16,6 +16,8 @@ class QWidget;
 namespace Controls {
 
 QLabel *label(QWidget *parent, const char *name, const QString &caption, const QRect &rect);
+// A window's heading: 13.5-point bold, in the colour of the active title bar.
+QLabel *heading(QWidget *parent, const char *name, const QString &caption, const QRect &rect);
 // Takes text of any length: a line edit stops at 32,767 characters unless told otherwise.
 QLineEdit *textBox(QWidget *parent, const char *name, const QString &text, const QRect &rect);
 QPushButton *button(QWidget *parent, const char *name, const QString &caption, const QRect &rect);

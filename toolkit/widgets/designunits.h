@@ -16,6 +16,12 @@ inline QRect rect(int left, int top, int width, int height)
     return QRect(px(left), px(top), px(width), px(height));
 }
 
+// Colours the windows name.
+constexpr quint32 kBlue = 0x00FF0000;
+constexpr quint32 kRed = 0x000000FF;
+constexpr quint32 kWhite = 0x00FFFFFF;
+constexpr quint32 kBlack = 0x00000000;
+
 // System colours named by the windows.
 constexpr quint32 kMenu = 0x80000004u;
 constexpr quint32 kActiveTitleBar = 0x80000002u;

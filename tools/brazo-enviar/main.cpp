@@ -1,12 +1,12 @@
+#include "link.h"
+#include "qttranslations.h"
 #include "script.h"
 #include "sender.h"
 #include "senderoptions.h"
 
 #include <QCoreApplication>
 #include <QFile>
-#include <QLibraryInfo>
 #include <QTimer>
-#include <QTranslator>
 
 #include <cstdio>
 #include <optional>
@@ -54,12 +54,7 @@ int main(int argc, char *argv[])
 {
     QCoreApplication app(argc, argv);
     // Qt's own reasons (a refused connection, a missing device) in Spanish like ours.
-    const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
-    for (const char *catalogue : {"qtbase_es", "qtserialport_es"}) {
-        auto *translator = new QTranslator(&app);
-        if (translator->load(QLatin1String(catalogue), folder))
-            QCoreApplication::installTranslator(translator);
-    }
+    installQtTranslations(app);
 
     const SenderOptions options = SenderOptions::parse(QCoreApplication::arguments());
     switch (options.action) {
@@ -78,7 +73,8 @@ int main(int argc, char *argv[])
         return 2;
     }
 
-    Sender sender(options.link, script);
+    const LinkOptions &link = options.link;
+    Sender sender(link.createLink(&app), link.pacing, script, link.target, link.hint);
     QObject::connect(&sender, &Sender::finished, &app, [](int status, const QString &error) {
         if (!error.isEmpty())
             say(error);

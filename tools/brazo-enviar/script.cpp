@@ -1,5 +1,6 @@
 #include "script.h"
 
+#include "kinematics.h"
 #include "messagelog.h"
 #include "winansi.h"
 
@@ -11,9 +12,6 @@
 #include <optional>
 
 namespace {
-
-// The angles both simulator windows show when they open.
-constexpr std::array<int, 4> kOpeningPose = {0, 0, 0, -90};
 
 QString lineError(qsizetype index, const QString &why)
 {
@@ -33,7 +31,7 @@ Script Script::fromMessages(const QStringList &messages)
 Script Script::fromPoses(const QString &text)
 {
     Script script;
-    std::array<int, 4> previous = kOpeningPose;
+    std::array<int, 4> previous = arm::kOpeningPose;
     int waitMs = 0;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {

@@ -1,48 +1,58 @@
 #pragma once
 
 #include "script.h"
-#include "senderoptions.h"
 
 #include <QObject>
 
-class QTcpSocket;
+class Link;
 class QTimer;
-class SerialLink;
 
-// Opens the link and sends a script over it, one write per message and each message put
-// out whole before the next starts, paced so that the simulator reads each one alone.
+// How far apart the sender puts two messages, and how it names the link to the user.
+struct Pacing
+{
+    // Quiet time after each message.
+    int intervalMs = 0;
+    // On a serial line, the time the bytes take on the wire comes on top: the driver may
+    // call them sent when they have only reached the adapter. 0 for a link without a line.
+    qint32 baudRate = 0;
+};
+
+// Sends a script over an open link, one write per message, each message handed whole to
+// the system and followed by its pause before the next starts, so that the simulator
+// reads each one alone; after the last one's pause the link is closed.
 class Sender : public QObject
 {
     Q_OBJECT
 
 public:
-    Sender(const LinkOptions &link, const Script &script, QObject *parent = nullptr);
+    // target names the link for the user ("el puerto serie /dev/ttyUSB0"), hint says what
+    // to check when it cannot be made.
+    Sender(Link *link, const Pacing &pacing, const Script &script, const QString &target, const QString &hint,
+           QObject *parent = nullptr);
 
     void start();
 
 signals:
     // 0 once everything has left and the link is closed; 1, with a Spanish reason, when the
-    // link cannot be opened or is lost.
+    // link cannot be made or is lost.
     void finished(int status, const QString &error);
 
 private:
-    void openSerial();
-    void openTcp();
     void linkReady();
     void sendNext();
-    bool write(const QByteArray &bytes);
-    void close();
+    void messageSent();
     void finish(int status, const QString &error = QString());
-    int pacingMs(const QByteArray &sent) const;
-    QString tcpPeer() const;
+    int pauseAfter(const QByteArray &sent) const;
 
-    const LinkOptions m_link;
+    Link *const m_link;
+    const Pacing m_pacing;
     const Script m_script;
+    const QString m_target;
+    const QString m_hint;
     qsizetype m_next = 0;
-    SerialLink *m_serial = nullptr;
-    QTcpSocket *m_socket = nullptr;
     QTimer *m_pace = nullptr;
-    bool m_connected = false;
-    bool m_closing = false;
+    bool m_ready = false;
+    // A message was written and its bytes are not all with the system yet.
+    bool m_sending = false;
     bool m_finished = false;
 };

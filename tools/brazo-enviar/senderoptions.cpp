@@ -1,6 +1,7 @@
 #include "senderoptions.h"
 
-#include "settings.h"
+#include "seriallink.h"
+#include "tcpclientlink.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
@@ -10,12 +11,17 @@
 
 namespace {
 
+// Where the simulator's network windows listen unless told otherwise.
+constexpr quint16 kDefaultTcpPort = 1007;
+
 // The simulator takes each read as one message, so the next one must come after it has
 // read the last. Over TCP that is its event loop's turn, a few milliseconds. USB serial
 // adapters hold received bytes for up to 16 ms before passing them on, hence the larger
 // margin on serial.
 constexpr int kTcpIntervalMs = 10;
 constexpr int kSerialIntervalMs = 20;
+// The serially controlled simulator's line.
+constexpr qint32 kSerialBaudRate = 19200;
 
 // "HOST", "HOST:PUERTO", "[IPv6]:PUERTO" or a bare IPv6 address.
 bool splitHostPort(const QString &text, QString *host, quint16 *port)
@@ -37,7 +43,7 @@ bool splitHostPort(const QString &text, QString *host, quint16 *port)
     } else {
         *host = text;
     }
-    *port = Settings::kDefaultTcpPort;
+    *port = kDefaultTcpPort;
     if (host->isEmpty() || !portText)
         return !host->isEmpty();
     bool ok = false;
@@ -53,6 +59,13 @@ bool isJointMessage(const QString &message)
 
 } // namespace
 
+Link *LinkOptions::createLink(QObject *parent) const
+{
+    if (kind == Kind::Serial)
+        return new SerialLink({device, pacing.baudRate}, parent);
+    return new TcpClientLink(host, port, parent);
+}
+
 SenderOptions SenderOptions::parse(const QStringList &arguments)
 {
     QCommandLineParser parser;
@@ -65,7 +78,7 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
                        "  brazo-enviar --tcp 127.0.0.1:5000 --reproducir registro.csv --velocidad 2"));
     const QCommandLineOption tcp(QStringLiteral("tcp"),
                                  QStringLiteral("Envía por TCP al simulador en HOST (puerto %1 si no se indica).")
-                                     .arg(Settings::kDefaultTcpPort),
+                                     .arg(kDefaultTcpPort),
                                  QStringLiteral("HOST[:PUERTO]"));
     const QCommandLineOption serial(QStringLiteral("serie"), QStringLiteral("Envía por el puerto serie DISPOSITIVO."),
                                     QStringLiteral("DISPOSITIVO"));
@@ -125,25 +138,33 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
                             .arg(parser.value(tcp)));
         if (parser.isSet(baud))
             return fail(QStringLiteral("--baudios solo vale con --serie."));
+        link.target = link.host.contains(QLatin1Char(':'))
+                          ? QStringLiteral("el simulador en [%1]:%2").arg(link.host).arg(link.port)
+                          : QStringLiteral("el simulador en %1:%2").arg(link.host).arg(link.port);
+        link.hint = QStringLiteral("Compruebe que el simulador tiene abierta la ventana «Controlar desde... → "
+                                   "Internet» en ese puerto y que no hay otro cliente conectado.");
+        link.pacing.intervalMs = kTcpIntervalMs;
     } else {
         link.kind = LinkOptions::Kind::Serial;
         link.device = parser.value(serial);
         if (link.device.trimmed().isEmpty())
             return fail(QStringLiteral("Falta el dispositivo en --serie."));
+        link.pacing.baudRate = kSerialBaudRate;
         if (parser.isSet(baud)) {
             bool ok = false;
-            link.baudRate = parser.value(baud).toInt(&ok);
-            if (!ok || link.baudRate <= 0)
+            link.pacing.baudRate = parser.value(baud).toInt(&ok);
+            if (!ok || link.pacing.baudRate <= 0)
                 return fail(QStringLiteral("Velocidad no válida en --baudios: «%1». Debe ser un número entero "
                                            "positivo, como 19200.")
                                 .arg(parser.value(baud)));
         }
+        link.target = QStringLiteral("el puerto serie %1").arg(link.device);
+        link.pacing.intervalMs = kSerialIntervalMs;
     }
-    link.intervalMs = link.kind == LinkOptions::Kind::Tcp ? kTcpIntervalMs : kSerialIntervalMs;
     if (parser.isSet(interval)) {
         bool ok = false;
-        link.intervalMs = parser.value(interval).toInt(&ok);
-        if (!ok || link.intervalMs < 0 || link.intervalMs > 60000)
+        link.pacing.intervalMs = parser.value(interval).toInt(&ok);
+        if (!ok || link.pacing.intervalMs < 0 || link.pacing.intervalMs > 60000)
             return fail(QStringLiteral("Pausa no válida en --intervalo: «%1». Debe ser un número de ms de 0 a 60000.")
                             .arg(parser.value(interval)));
     }

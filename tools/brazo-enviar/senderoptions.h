@@ -1,7 +1,12 @@
 #pragma once
 
+#include "sender.h"
+
 #include <QString>
 #include <QStringList>
+
+class Link;
+class QObject;
 
 // How the sender reaches the simulator, and how far apart it puts two messages.
 struct LinkOptions
@@ -12,10 +17,12 @@ struct LinkOptions
     QString host;
     quint16 port = 0;
     QString device;
-    qint32 baudRate = 19200;
-    // Quiet time after each message. Over serial the time its bytes take on the line comes
-    // on top.
-    int intervalMs = 0;
+    Pacing pacing;
+    // The link as the user is told of it, and what to check when it cannot be made.
+    QString target;
+    QString hint;
+
+    Link *createLink(QObject *parent) const;
 };
 
 // What the sender's command line asks for: send, print the help and end, or end at once

@@ -6,7 +6,6 @@
 // It runs offscreen and in the Fusion style, so that the pictures do not depend on the
 // desktop they are made on.
 
-#include "armpanel.h"
 #include "controls.h"
 #include "designunits.h"
 #include "frmbrazo.h"
@@ -31,7 +30,6 @@
 
 namespace {
 
-constexpr quint32 kBlue = 0x00FF0000;
 constexpr quint32 kGroupGrey = 0x00C0C0C0;
 
 const char *const kPose[4] = {"18", "-18", "-38", "-52"};
@@ -67,7 +65,7 @@ QImage jointPicture(const QString &title, const QPixmap &entry, const QSize &siz
 QImage readoutPicture(const QPixmap &title, const QPixmap &readout, const QSize &size)
 {
     QImage image(size, QImage::Format_RGB32);
-    image.fill(DesignUnits::color(kBlue));
+    image.fill(DesignUnits::color(DesignUnits::kBlue));
     QPainter painter(&image);
     painter.drawPixmap(1, (size.height() - title.height()) / 2, title);
     painter.drawPixmap(size.width() - readout.width() - 1, (size.height() - readout.height()) / 2,
@@ -123,10 +121,8 @@ int main(int argc, char *argv[])
 
     // The serially controlled simulator itself. Its port must not be the machine's first
     // serial port: the pictures need no line, and that device may be a console.
-    Settings settings;
-    settings.serialDevice = QStringLiteral("/nonexistent/brazo-generador");
     QMdiArea frame;
-    auto *simulatorForm = new frmBrazo(settings, &frame);
+    auto *simulatorForm = new frmBrazo(QStringLiteral("/nonexistent/brazo-generador"), &frame);
     simulatorForm->showIn(&frame);
     QWidget *simulator = simulatorForm->findChild<QWidget *>(QStringLiteral("surface"));
     auto control = [simulator](const char *name) {
@@ -135,8 +131,6 @@ int main(int argc, char *argv[])
     auto box = [simulator](const QString &name) {
         return simulator->findChild<QLineEdit *>(name);
     };
-    // The pictures show the readouts of the last pose: each move shows at once.
-    simulatorForm->findChild<ArmPanel *>()->setDisplayInterval(0);
     for (int joint = 1; joint <= 4; ++joint)
         box(QStringLiteral("txtQ%1").arg(joint))->setText(QLatin1String(kPose[joint - 1]));
     const char *const readoutNames[3] = {"txtPosicionX", "txtPosicionY", "txtPosicionZ"};

@@ -1,7 +1,5 @@
 #include "empleadosdb.h"
 
-#include "recordnavigator.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -11,6 +9,8 @@
 #include <QSqlError>
 #include <QSqlIndex>
 #include <QSqlQuery>
+#include <QSqlRecord>
+#include <QSqlTableModel>
 #include <QStandardPaths>
 
 namespace {
@@ -37,6 +37,35 @@ const QString kWriteProbe = QStringLiteral("DELETE FROM Empleados WHERE 0");
 const QString kIdField = QStringLiteral("IdEmpleado");
 const QString kNameField = QStringLiteral("Nombre");
 
+// SQLite's result codes, as Qt gives them in nativeErrorCode().
+const QString kSqliteBusy = QStringLiteral("5");
+const QString kSqliteLocked = QStringLiteral("6");
+const QString kSqliteReadOnly = QStringLiteral("8");
+// Ours, for a write that found its record deleted by another program.
+const QString kRecordGone = QStringLiteral("registro-eliminado");
+
+// An update names its record by the key it was read with. When another program deleted
+// that record meanwhile, the statement succeeds and writes nothing: that is a failure too.
+class EmpleadosModel : public QSqlTableModel
+{
+public:
+    using QSqlTableModel::QSqlTableModel;
+
+protected:
+    bool updateRowInTable(int row, const QSqlRecord &values) override
+    {
+        if (!QSqlTableModel::updateRowInTable(row, values))
+            return false;
+        QSqlQuery changes(QStringLiteral("SELECT changes()"), database());
+        if (changes.next() && changes.value(0).toInt() == 0) {
+            setLastError(QSqlError(QString(), QStringLiteral("otro programa eliminó el registro"),
+                                   QSqlError::StatementError, kRecordGone));
+            return false;
+        }
+        return true;
+    }
+};
+
 QString engineText(const QSqlError &error)
 {
     const QString text = error.databaseText().trimmed();
@@ -46,7 +75,7 @@ QString engineText(const QSqlError &error)
 // SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file.
 bool isLock(const QSqlError &error)
 {
-    return error.nativeErrorCode() == QLatin1String("5") || error.nativeErrorCode() == QLatin1String("6");
+    return error.nativeErrorCode() == kSqliteBusy || error.nativeErrorCode() == kSqliteLocked;
 }
 
 } // namespace
@@ -147,6 +176,13 @@ QSqlDatabase EmpleadosDb::database() const
     return QSqlDatabase::database(m_connection, false);
 }
 
+QSqlTableModel *EmpleadosDb::createModel(QObject *parent) const
+{
+    auto *model = new EmpleadosModel(parent, database());
+    model->setTable(tableName());
+    return model;
+}
+
 QString EmpleadosDb::explain(const QSqlError &error) const
 {
     // A file deleted or moved while open refuses writes as if it were read-only.
@@ -155,13 +191,13 @@ QString EmpleadosDb::explain(const QSqlError &error) const
     const QString text = engineText(error);
     if (isLock(error))
         return QStringLiteral("otro programa está usando la base de datos");
-    if (error.nativeErrorCode() == RecordNavigator::recordGoneCode())
+    if (error.nativeErrorCode() == kRecordGone)
         return QStringLiteral("otro programa eliminó este registro mientras se editaba");
     if (text.startsWith(QLatin1String("UNIQUE constraint failed")))
         return QStringLiteral("el identificador ya lo tiene otro empleado");
     if (text.contains(QLatin1String("IdEmpleado vacio")) || text.startsWith(QLatin1String("NOT NULL")))
         return QStringLiteral("el identificador no puede quedar vacío");
-    if (error.nativeErrorCode() == QLatin1String("8"))
+    if (error.nativeErrorCode() == kSqliteReadOnly)
         return QStringLiteral("el archivo es de solo lectura");
     return text;
 }

@@ -2,9 +2,9 @@
 
 #include <QString>
 
-// What the user may choose for the program's links. main() builds it from the command line
-// and the environment; the main window hands it to every child window, and nothing below
-// reads the environment itself.
+// What the user may choose for the program's links and its recording. main() builds it
+// from the command line and the environment; the main window hands each child window the
+// part it needs, and nothing below reads the environment itself.
 struct Settings
 {
     static constexpr quint16 kDefaultTcpPort = 1007;

@@ -107,4 +107,9 @@ QString fromInt(qint64 value)
     return QString::number(value);
 }
 
+QString joinLines(const QStringList &lines)
+{
+    return lines.join(QStringLiteral("\r\n"));
+}
+
 } // namespace Conversions

@@ -6,7 +6,9 @@
 #include <optional>
 #include <utility>
 
+class QObject;
 class QSqlError;
+class QSqlTableModel;
 
 // The employees' database of this user: a SQLite file in the application-data folder,
 // on a connection of its own. A new or empty file gets the table "Empleados"; any other
@@ -36,6 +38,9 @@ public:
     void close();
 
     QSqlDatabase database() const;
+    // A model of the table on this connection, for a record navigator to show and edit. A
+    // write to a record that another program deleted meanwhile fails, and explain() says so.
+    QSqlTableModel *createModel(QObject *parent = nullptr) const;
     QString path() const { return m_path; }
     // The engine's message behind ReadOnly or Failed.
     QString errorText() const { return m_error; }

@@ -2,6 +2,8 @@
 
 #include <QLocale>
 #include <QString>
+#include <QStringList>
+
 #include <optional>
 
 // The number conversions the windows rely on. Every function takes the locale so that a
@@ -21,5 +23,9 @@ QString toFixed(double value, const QLocale &locale = QLocale::system());
 
 // An integer in decimal.
 QString fromInt(qint64 value);
+
+// Lines as one text, the way every multi-line text of the program is written: CR LF
+// between the lines, no line break before the first or after the last.
+QString joinLines(const QStringList &lines);
 
 } // namespace Conversions

@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# Cross-builds Qt 6.4.2 (qtbase only) for 64-bit Windows with MinGW-w64, once, into a cache
+# folder outside the checkout; later runs only say where it is.
+#   BRAZO_WINDOWS_CACHE   cache folder (default: ${XDG_CACHE_HOME:-$HOME/.cache}/brazo-windows)
+#   BRAZO_DEBIAN_MIRROR   mirror for the source packages (default: the one apt uses for bookworm)
+set -euo pipefail
+AQUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+source "$AQUI/../common.sh"   # instalar_paquetes
+
+QT_VERSION=6.4.2
+CACHE="${BRAZO_WINDOWS_CACHE:-${XDG_CACHE_HOME:-$HOME/.cache}/brazo-windows}"
+PREFIX="$CACHE/qt-$QT_VERSION"
+MARCA="$CACHE/qt-$QT_VERSION.completo"   # written only after a complete install
+REGISTRO="$CACHE/registro.txt"
+inicio=$SECONDS
+
+# The cross compiler, Wine and NSIS for the later steps; the rest builds SQLite and Qt (the host
+# Qt gives moc, rcc, uic and the CMake files that a cross build of Qt needs; tcl generates
+# SQLite's amalgamation; dpkg-dev unpacks the source packages).
+instalar_paquetes g++-mingw-w64-x86-64-posix wine wine64 nsis \
+  build-essential cmake ninja-build qt6-base-dev qt6-base-dev-tools python3 perl tcl dpkg-dev xz-utils
+
+mkdir -p "$CACHE"
+exec 9>"$CACHE/.cerrojo"
+flock -n 9 || { echo "Otra ejecución está compilando Qt en $CACHE; esperando a que termine..."; flock 9; }
+
+if [ -f "$MARCA" ] && [ -x "$PREFIX/bin/qt-cmake" ]; then
+  echo "Qt $QT_VERSION para Windows ya está instalado en: $PREFIX ($(cat "$MARCA"))"
+  exit 0
+fi
+
+# paso TEXTO ORDEN...: runs a long step into the log and shows its end if it fails.
+paso() {
+  local texto="$1"; shift
+  echo "$(date +%H:%M:%S) $texto"
+  echo "=== $texto" >>"$REGISTRO"
+  "$@" >>"$REGISTRO" 2>&1 || { tail -n 40 "$REGISTRO" >&2; echo "Error en: $texto (registro completo: $REGISTRO)" >&2; exit 1; }
+}
+
+# Debian's source packages, through a sources list and lists folder of our own so that the
+# system's apt configuration stays as it is. Unpacked into a temporary folder and moved at
+# the end, so that an interrupted download is started again.
+obtener_fuentes() {
+  local espejo clave="" lista="$CACHE/apt/fuentes.list"
+  espejo="${BRAZO_DEBIAN_MIRROR:-$(apt-get indextargets --format '$(REPO_URI)' 'Codename: bookworm' 'Component: main' | head -n 1)}"
+  [ -n "$espejo" ] || { echo "No encuentro el servidor de Debian bookworm en la configuración de apt; indíquelo en BRAZO_DEBIAN_MIRROR." >&2; exit 1; }
+  [ -f /usr/share/keyrings/debian-archive-keyring.gpg ] && clave="[signed-by=/usr/share/keyrings/debian-archive-keyring.gpg] "
+  mkdir -p "$CACHE/apt/listas/partial"
+  echo "deb-src ${clave}${espejo} bookworm main" >"$lista"
+  local apt=(apt-get -q -o Dir::Etc::sourcelist="$lista" -o Dir::Etc::sourceparts=-
+             -o Dir::State::Lists="$CACHE/apt/listas" -o Dir::Cache::pkgcache= -o Dir::Cache::srcpkgcache=
+             -o APT::Sandbox::User="$(id -un)")
+  rm -rf "$CACHE/fuentes.tmp" && mkdir -p "$CACHE/fuentes.tmp"
+  paso "Actualizando la lista de paquetes fuente de Debian" "${apt[@]}" update
+  paso "Descargando las fuentes de qt6-base y sqlite3" \
+    bash -c 'cd "$1" && shift && "$@" source qt6-base sqlite3' _ "$CACHE/fuentes.tmp" "${apt[@]}"
+  mv "$CACHE/fuentes.tmp" "$CACHE/fuentes"
+}
+
+# SQLite as a static Windows library (Debian's qtbase source leaves the bundled copy out): the
+# amalgamation is generated with host tools, then compiled with the cross compiler.
+compilar_sqlite() {
+  local src b="$CACHE/build/sqlite"
+  src="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'sqlite3-*' | head -n 1)"
+  rm -rf "$b" "$CACHE/sqlite" "$CACHE/sqlite.tmp" && mkdir -p "$b" "$CACHE/sqlite.tmp/include" "$CACHE/sqlite.tmp/lib"
+  paso "Generando la amalgamación de SQLite" bash -c 'cd "$1" && "$2/configure" --disable-tcl && make sqlite3.c' _ "$b" "$src"
+  # The options Qt's bundled SQLite uses (column metadata is needed by the driver).
+  paso "Compilando SQLite para Windows" x86_64-w64-mingw32-gcc-posix -O2 -c "$b/sqlite3.c" -o "$b/sqlite3.o" \
+    -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS3 -DSQLITE_ENABLE_FTS3_PARENTHESIS \
+    -DSQLITE_ENABLE_FTS5 -DSQLITE_ENABLE_RTREE -DSQLITE_THREADSAFE=1
+  x86_64-w64-mingw32-ar rcs "$CACHE/sqlite.tmp/lib/libsqlite3.a" "$b/sqlite3.o"
+  cp "$b/sqlite3.h" "$b/sqlite3ext.h" "$CACHE/sqlite.tmp/include/"
+  mv "$CACHE/sqlite.tmp" "$CACHE/sqlite"
+}
+
+echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda 30-45 minutos)."
+echo "Registro: $REGISTRO"
+[ -d "$CACHE/fuentes" ] || obtener_fuentes
+QTSRC="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)"
+grep -q "QT_REPO_MODULE_VERSION \"$QT_VERSION\"" "$QTSRC/.cmake.conf" ||
+  { echo "Las fuentes de $QTSRC no son de Qt $QT_VERSION." >&2; exit 1; }
+[ -f "$CACHE/sqlite/lib/libsqlite3.a" ] || compilar_sqlite
+
+# Qt records the toolchain file's path in its own qt.toolchain.cmake: give it a copy that lives
+# as long as this Qt, wherever the checkout is later.
+cp "$AQUI/mingw-w64.cmake" "$CACHE/mingw-w64.cmake"
+
+# A build folder with build.ninja was configured completely: an interrupted build goes on.
+B="$CACHE/build/qtbase"
+if [ ! -f "$B/build.ninja" ]; then
+  rm -rf "$B" && mkdir -p "$B"
+  # Only what the program uses is built. wintab.h is missing in MinGW-w64 (tabletevent), and
+  # direct2d must stay on (the DirectWrite font engine needs it).
+  paso "Configurando qtbase" bash -c 'cd "$1" && shift && "$@"' _ "$B" "$QTSRC/configure" \
+    -prefix "$PREFIX" -xplatform win32-g++ -qt-host-path /usr -release -shared \
+    -nomake examples -nomake tests -no-opengl -no-dbus -no-icu -no-glib -no-fontconfig \
+    -no-openssl -schannel -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
+    -qt-doubleconversion -sql-sqlite -system-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql \
+    -no-sql-ibase -no-sql-db2 -no-sql-oci -no-feature-tabletevent -no-feature-vulkan \
+    -no-feature-concurrent -no-feature-xml -no-feature-printsupport \
+    -- -DCMAKE_TOOLCHAIN_FILE="$CACHE/mingw-w64.cmake" -DBRAZO_WINDOWS_CACHE="$CACHE" \
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
+    -DSQLite3_INCLUDE_DIR="$CACHE/sqlite/include" -DSQLite3_LIBRARY="$CACHE/sqlite/lib/libsqlite3.a"
+fi
+# Two cores, shared with whoever else is compiling: low priority.
+paso "Compilando qtbase (ninja -j2; el progreso está en el registro)" nice -n 15 ninja -C "$B" -j2
+rm -rf "$PREFIX"
+paso "Instalando Qt en $PREFIX" cmake --install "$B"
+
+duracion="$(( (SECONDS - inicio) / 60 )) min $(( (SECONDS - inicio) % 60 )) s"
+echo "compilado el $(date '+%F %T') en $duracion" >"$MARCA"
+rm -rf "$CACHE/build" "$CACHE/fuentes"   # several GB, no longer needed
+echo "Qt $QT_VERSION para Windows instalado en: $PREFIX"
+echo "Tiempo total: $duracion"
