@@ -90,12 +90,14 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
              }),
              "the main window did not appear");
 
-    // "&Controlar desde..." then "&Maquina Serial", by their access keys.
-    run({"xdotool", "windowfocus", "--sync", window});
-    run({"xdotool", "key", "alt+c"});
-    QThread::msleep(500);
-    run({"xdotool", "key", "m"});
+    // "&Controlar desde..." then "&Maquina Serial", by their access keys, the second once
+    // the menu is on screen.
     const QString shot = data.filePath(QStringLiteral("pantalla.png"));
+    run({"xdotool", "windowfocus", "--sync", window});
+    const QImage withoutMenu = screenshot(shot);
+    run({"xdotool", "key", "alt+c"});
+    QVERIFY2(poll([&] { return screenshot(shot) != withoutMenu; }), "the menu did not open");
+    run({"xdotool", "key", "m"});
     std::optional<QPoint> origin;
     QVERIFY2(poll([&] { return bool(origin = topViewOrigin(screenshot(shot))); }),
              "the serial simulator window did not appear");

@@ -32,9 +32,19 @@ void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
 
     QCOMPARE(moveOver("imgVistaLateral"), QString());
     const QString general = moveOver("surface", QPoint(5, 5));
+    QVERIFY(general.contains(QStringLiteral("Coloque el mouse")));
+    // Each picture leads to the text about what it shows: a few words that only that
+    // text holds, so that two pictures that swapped their texts fail here.
+    const QList<QPair<const char *, QString>> pictures = {
+        {"imgQ1", "del brazo en el eje x."}, {"imgQ2", "el brazo se mueve hacia abajo"},
+        {"imgQ3", "del codo a la muñeca"},                  {"imgQ4", "de la mano del brazo"},
+        {"imgX", "respecto al eje x"},                      {"imgY", "vista superior"},
+        {"imgZ", "vista lateral"},                          {"imgLateral", "parte lateral."},
+        {"imgSuperior", "parte superior."}};
     QStringList texts{general};
-    for (const char *picture : {"imgQ1", "imgQ2", "imgQ3", "imgQ4", "imgX", "imgY", "imgZ", "imgLateral", "imgSuperior"}) {
+    for (const auto &[picture, words] : pictures) {
         const QString text = moveOver(picture);
+        QVERIFY2(text.contains(words), picture);
         QVERIFY2(!texts.contains(text), picture);
         // Anywhere over the picture, the same.
         QCOMPARE(moveOver(picture, QPoint(1, 1)), text);
