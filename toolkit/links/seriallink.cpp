@@ -1,6 +1,7 @@
 #include "seriallink.h"
 
 #include <QFileInfo>
+#include <QSerialPort>
 
 namespace {
 
@@ -36,9 +37,9 @@ bool SerialLink::open()
     m_port->setPortName(m_settings.device);
     m_port->setReadBufferSize(kReadBufferSize);
     m_port->setBaudRate(m_settings.baudRate);
-    m_port->setParity(m_settings.parity);
-    m_port->setDataBits(m_settings.dataBits);
-    m_port->setStopBits(m_settings.stopBits);
+    m_port->setDataBits(QSerialPort::Data8);
+    m_port->setParity(QSerialPort::NoParity);
+    m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
         setErrorString(reason(m_port->error()));
@@ -109,9 +110,9 @@ void SerialLink::bytesWritten()
         emit sent();
 }
 
-QString SerialLink::reason(QSerialPort::SerialPortError error) const
+QString SerialLink::reason(int error) const
 {
-    switch (error) {
+    switch (QSerialPort::SerialPortError(error)) {
     case QSerialPort::DeviceNotFoundError:
         return QStringLiteral("el dispositivo no existe");
     case QSerialPort::PermissionError: {
@@ -133,7 +134,7 @@ QString SerialLink::reason(QSerialPort::SerialPortError error) const
     }
 }
 
-void SerialLink::portError(QSerialPort::SerialPortError error)
+void SerialLink::portError(int error)
 {
     // open() reports its own failures through its result, and announces success with
     // NoError; neither is an event of an open port.

@@ -2,22 +2,21 @@
 
 #include "link.h"
 
-#include <QSerialPort>
 #include <QString>
 
-// A serial port's device and line, applied in this order when it opens.
+class QSerialPort;
+
+// A serial port and its speed. The rest of the line is the same for every user: 8 data
+// bits, no parity, one stop bit.
 struct SerialSettings
 {
     QString device;
     qint32 baudRate = 19200;
-    QSerialPort::Parity parity = QSerialPort::NoParity;
-    QSerialPort::DataBits dataBits = QSerialPort::Data8;
-    QSerialPort::StopBits stopBits = QSerialPort::OneStop;
 };
 
-// A serial port as a link, as the windows open theirs: a receive buffer of 1024 bytes,
-// no flow control, the DTR line off, NUL bytes kept. Every read takes all that waits.
-// It may be destroyed from inside any of its own signals.
+// A serial port as a link, as the windows open theirs: the line above, a receive buffer
+// of 1024 bytes, no flow control, the DTR line off, NUL bytes kept. Every read takes all
+// that waits. It may be destroyed from inside any of its own signals.
 class SerialLink : public Link
 {
     Q_OBJECT
@@ -42,8 +41,8 @@ public:
 private:
     void readAll();
     void bytesWritten();
-    void portError(QSerialPort::SerialPortError error);
-    QString reason(QSerialPort::SerialPortError error) const;
+    void portError(int error);
+    QString reason(int error) const;
 
     const SerialSettings m_settings;
     QSerialPort *m_port = nullptr;
