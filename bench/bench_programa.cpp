@@ -4,7 +4,8 @@
 //   core;
 // - launch to the main window on screen, and peak memory once every child window is open,
 //   against a bare Qt Widgets program with a multiple-document area and two sub-windows,
-//   launched in the same run.
+//   and against the same with a database file, a TCP port and a serial port open, launched
+//   in the same run.
 //
 //   bench_programa [segundos]        (default 20)
 #include <QByteArray>
@@ -197,15 +198,23 @@ int main(int argc, char **argv)
     char device[64] = {};
     ::openpty(&master, &slave, device, nullptr, nullptr);
 
-    // Start-up and peak memory, the bare program and ours in turn, five times each: the
-    // medians are compared.
-    std::vector<double> bareStarts, programStarts, bareMemory, programMemory;
+    // Start-up and peak memory, the bare program, the fair floor and ours in turn, five
+    // times each: the medians are compared.
+    std::vector<double> bareStarts, programStarts, bareMemory, floorMemory, programMemory;
+    const std::string floorDatabase = data.filePath(QStringLiteral("suelo.db")).toStdString();
     for (int round = 0; round < 5; ++round) {
         pid_t bare = 0;
         bareStarts.push_back(launchUntilMapped({BRAZO_MDI_DESNUDO}, "MDIDesnudo", &bare));
         std::this_thread::sleep_for(std::chrono::seconds(1));
         bareMemory.push_back(double(peakKiB(bare)));
         stop(bare);
+
+        pid_t floor = 0;
+        launchUntilMapped({BRAZO_MDI_CON_PUERTOS, floorDatabase, std::to_string(freePort()), device},
+                          "MDIConPuertos", &floor);
+        std::this_thread::sleep_for(std::chrono::seconds(1));
+        floorMemory.push_back(double(peakKiB(floor)));
+        stop(floor);
 
         pid_t program = 0;
         programStarts.push_back(launchUntilMapped({BRAZO_PROGRAM, "--puerto-tcp", std::to_string(freePort()),
@@ -224,8 +233,10 @@ int main(int argc, char **argv)
     }
     std::printf("Arranque hasta la ventana principal: %.0f ms (programa desnudo %.0f ms, razón %.2f)\n",
                 median(programStarts) * 1000, median(bareStarts) * 1000, median(programStarts) / median(bareStarts));
-    std::printf("Memoria máxima con todas las ventanas abiertas: %.0f KiB (programa desnudo %.0f KiB, razón %.2f)\n",
-                median(programMemory), median(bareMemory), median(programMemory) / median(bareMemory));
+    std::printf("Memoria máxima con todas las ventanas abiertas: %.0f KiB (programa desnudo %.0f KiB, razón %.2f; "
+                "con base de datos y puertos %.0f KiB, razón %.2f)\n",
+                median(programMemory), median(bareMemory), median(programMemory) / median(bareMemory),
+                median(floorMemory), median(programMemory) / median(floorMemory));
 
     // 640 messages a second into the network simulator alone, for the given time; then a
     // short run recorded by the program itself shows that every message was handled alone.
