@@ -139,6 +139,8 @@ void ArmPanel::UpdateArm()
 {
     m_model.chainProduct();
 
+    const PictureArea::Batch sideDrawing(m_side);
+    const PictureArea::Batch topDrawing(m_top);
     m_side->clear();
     m_top->clear();
 

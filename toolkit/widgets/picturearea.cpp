@@ -1,17 +1,34 @@
 #include "picturearea.h"
 
 #include <QPaintEvent>
-#include <QPainter>
 #include <QPen>
 #include <qdrawutil.h>
 
 #include <utility>
+
+PictureArea::Batch::Batch(PictureArea *area)
+    : m_area(area)
+{
+    m_area->beginFigure();
+    ++m_area->m_batches;
+}
+
+PictureArea::Batch::~Batch()
+{
+    --m_area->m_batches;
+    m_area->endFigure();
+}
 
 PictureArea::PictureArea(QWidget *parent)
     : QWidget(parent)
 {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
+    m_frameEnd.setSingleShot(true);
+    m_frameEnd.setInterval(kFrameMs);
+    connect(&m_frameEnd, &QTimer::timeout, this, [this] {
+        update(std::exchange(m_changed, QRect()).translated(kBorder, kBorder));
+    });
 }
 
 void PictureArea::setScale(double width, double height)
@@ -37,15 +54,12 @@ const QImage &PictureArea::image() const
 
 void PictureArea::clear()
 {
-    fitImage();
     // Only what was drawn goes back to the background: the rest is background already.
+    QPainter &painter = beginFigure();
     const QRect inked = std::exchange(m_inked, QRect());
-    if (inked.isEmpty())
-        return;
-    QPainter painter(&m_image);
     painter.fillRect(inked, m_backColor);
-    painter.end();
-    update(inked.translated(kBorder, kBorder));
+    endFigure();
+    changed(inked);
 }
 
 QPointF PictureArea::toPixels(QPointF point) const
@@ -53,36 +67,43 @@ QPointF PictureArea::toPixels(QPointF point) const
     return QPointF(point.x() * m_image.width() / m_scaleWidth, point.y() * m_image.height() / m_scaleHeight);
 }
 
-void PictureArea::paintOnImage(QPainter &painter) const
+QPainter &PictureArea::beginFigure()
 {
-    painter.begin(&m_image);
-    painter.setPen(QPen(m_foreColor, m_drawWidth, Qt::SolidLine, Qt::RoundCap));
+    if (!m_painter.isActive()) {
+        fitImage();
+        m_painter.begin(&m_image);
+    }
+    m_painter.setPen(QPen(m_foreColor, m_drawWidth, Qt::SolidLine, Qt::RoundCap));
+    return m_painter;
+}
+
+void PictureArea::endFigure()
+{
+    if (m_batches == 0)
+        m_painter.end();
 }
 
 void PictureArea::line(QPointF from, QPointF to)
 {
-    fitImage();
+    QPainter &painter = beginFigure();
     const QPointF a = toPixels(from);
     const QPointF b = toPixels(to);
-    QPainter painter;
-    paintOnImage(painter);
     painter.drawLine(a, b);
-    painter.end();
+    endFigure();
     const double half = m_drawWidth / 2.0;
     ink(QRectF(a, b).normalized().adjusted(-half, -half, half, half));
 }
 
 void PictureArea::circle(QPointF centre, double radius)
 {
-    fitImage();
+    QPainter &painter = beginFigure();
     const QPointF c = toPixels(centre);
     const double r = radius * m_image.width() / m_scaleWidth;
-    QPainter painter;
-    paintOnImage(painter);
     // The outline is the pen's width centred on the circle; the fill is what lies inside it.
     painter.setBrush(m_fillColor);
     painter.drawEllipse(c, r, r);
-    painter.end();
+    painter.setBrush(Qt::NoBrush);
+    endFigure();
     const double reach = r + m_drawWidth / 2.0;
     ink(QRectF(c.x() - reach, c.y() - reach, 2 * reach, 2 * reach));
 }
@@ -91,10 +112,17 @@ void PictureArea::ink(const QRectF &pixels)
 {
     // A pixel more each way for rounding.
     const QRect touched = pixels.adjusted(-1, -1, 1, 1).toAlignedRect() & m_image.rect();
-    if (touched.isEmpty())
-        return;
     m_inked |= touched;
-    update(touched.translated(kBorder, kBorder));
+    changed(touched);
+}
+
+void PictureArea::changed(const QRect &pixels)
+{
+    if (pixels.isEmpty())
+        return;
+    m_changed |= pixels;
+    if (!m_frameEnd.isActive())
+        m_frameEnd.start();
 }
 
 QRect PictureArea::innerRect() const
@@ -120,7 +148,7 @@ void PictureArea::resizeEvent(QResizeEvent *)
 void PictureArea::fitImage() const
 {
     const QSize inner = (size() - QSize(2 * kBorder, 2 * kBorder)).expandedTo(QSize(1, 1));
-    if (inner == m_image.size())
+    if (inner == m_image.size() || m_painter.isActive())
         return;
     // The drawing survives a resize: it is kept at the top-left of the new area.
     QImage resized(inner, QImage::Format_RGB32);
