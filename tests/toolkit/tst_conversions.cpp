@@ -1,9 +1,12 @@
 #include "conversions.h"
+#include "systemerror.h"
 #include "winansi.h"
 
 #include <QHash>
 #include <QStringDecoder>
 #include <QTest>
+
+#include <cerrno>
 
 class TestConversions : public QObject
 {
@@ -17,6 +20,8 @@ private slots:
     void winAnsi_matchesTheSystemsCodePage();
     void joinLines_data();
     void joinLines();
+    void systemError_data();
+    void systemError();
 };
 
 void TestConversions::toInt32_data()
@@ -134,6 +139,25 @@ void TestConversions::joinLines()
     QFETCH(QStringList, lines);
     QFETCH(QString, text);
     QCOMPARE(Conversions::joinLines(lines), text);
+}
+
+void TestConversions::systemError_data()
+{
+    QTest::addColumn<QString>("systemText");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("not a serial device") << qt_error_string(ENOTTY) << "no es un puerto serie";
+    QTest::newRow("a folder") << qt_error_string(EISDIR) << "carpeta";
+    QTest::newRow("no permission") << qt_error_string(EACCES) << "permiso";
+    QTest::newRow("no such file") << qt_error_string(ENOENT) << "no existe";
+    QTest::newRow("disk full") << qt_error_string(ENOSPC) << "espacio";
+    QTest::newRow("anything else, as it came") << qt_error_string(EMLINK) << qt_error_string(EMLINK);
+}
+
+void TestConversions::systemError()
+{
+    QFETCH(QString, systemText);
+    QFETCH(QString, says);
+    QVERIFY2(SystemError::inSpanish(systemText).contains(says), qPrintable(SystemError::inSpanish(systemText)));
 }
 
 QTEST_GUILESS_MAIN(TestConversions)

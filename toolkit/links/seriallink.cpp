@@ -1,5 +1,7 @@
 #include "seriallink.h"
 
+#include "systemerror.h"
+
 #include <QFileInfo>
 #include <QSerialPort>
 
@@ -130,7 +132,7 @@ QString SerialLink::reason(int error) const
     case QSerialPort::ReadError:
         return QStringLiteral("el dispositivo se desconectó o dejó de responder");
     default:
-        return m_port->errorString();
+        return SystemError::inSpanish(m_port->errorString());
     }
 }
 
