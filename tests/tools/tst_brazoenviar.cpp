@@ -93,6 +93,7 @@ class TestBrazoEnviar : public QObject
 private slots:
     void poses_moveTheArm_andTheirRecordingReplays_data();
     void poses_moveTheArm_andTheirRecordingReplays();
+    void posesAfterAnotherSender_endWhereTheFileSays();
     void wrongInputOrLink_saysWhatAndWhere_data();
     void wrongInputOrLink_saysWhatAndWhere();
 };
@@ -116,20 +117,34 @@ void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays()
         Simulator simulator(serial, log);
         QSignalSpy updates(simulator.window->findChild<ArmPanel *>(), &ArmPanel::armUpdated);
         const Run run = send(simulator.link << "--poses" << "-",
-                             "# the first pose moves Q1 alone\n10 0 0 -90 100\n\n18 -18 -38 -52  # all four\n");
+                             "# the first pose sends all four\n10 0 0 -90 100\n\n18 -18 -38 -52  # all four\n");
         QVERIFY2(run.status == 0, qPrintable(run.error));
-        // One update per message: none of them came with another.
+        // One update per message that moves: none of them came with another.
         QCOMPARE(updates.count(), 5);
         QTRY_COMPARE(simulator.readouts(), finalReadouts);
     }
     const QString from = source + QStringLiteral(",\"");
-    QCOMPARE(receives(log), (QStringList{from + "A10\",Q1=10", from + "A18\",Q1=18", from + "B-18\",Q2=-18",
+    QCOMPARE(receives(log), (QStringList{from + "A10\",Q1=10", from + "B0\",mismo texto", from + "C0\",mismo texto",
+                                          from + "D-90\",mismo texto", from + "A18\",Q1=18", from + "B-18\",Q2=-18",
                                           from + "C-38\",Q3=-38", from + "D-52\",Q4=-52"}));
 
     Simulator again(serial, dir.filePath(QStringLiteral("otra.csv")));
     const Run replay = send(again.link << "--reproducir" << log << "--velocidad" << "3");
     QVERIFY2(replay.status == 0, qPrintable(replay.error));
     QTRY_COMPARE(again.readouts(), finalReadouts);
+}
+
+void TestBrazoEnviar::posesAfterAnotherSender_endWhereTheFileSays()
+{
+    QTemporaryDir dir;
+    Simulator simulator(false, dir.filePath(QStringLiteral("registro.csv")));
+    const QStringList link = simulator.link;
+    Run run = send(QStringList(link) << "A18" << "B-18" << "C-38" << "D-52");
+    QVERIFY2(run.status == 0, qPrintable(run.error));
+    // The file's first pose is the one the simulator opens with: the arm goes back there.
+    run = send(QStringList(link) << "--poses" << "-", "0 0 0 -90\n");
+    QVERIFY2(run.status == 0, qPrintable(run.error));
+    QTRY_COMPARE(simulator.readouts(), (QStringList{"21.125", "00.000", "09.750"}));
 }
 
 void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
@@ -146,6 +161,11 @@ void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
     QTest::newRow("no link") << QStringList{"A45"} << QByteArray() << 2 << "--tcp";
     QTest::newRow("port out of range") << QStringList{"--tcp", "h:70000", "A1"} << QByteArray() << 2 << "«h:70000»";
     QTest::newRow("no joint") << QStringList{"--tcp", "h", "A1", "X1"} << QByteArray() << 2 << "«X1»";
+    QTest::newRow("no whole angle") << QStringList{"--tcp", "h", "A4O"} << QByteArray() << 2 << "«A4O»";
+    QTest::newRow("not a serial device") << QStringList{"--serie", "/dev/null", "A1"} << QByteArray() << 1
+                                         << "no es un puerto serie";
+    QTest::newRow("no interval") << QStringList{"--tcp", "127.0.0.1:1", "--intervalo", "0", "A1"} << QByteArray() << 1
+                                 << "--intervalo 0";
     QTest::newRow("no such file") << QStringList{"--tcp", "h", "--poses", "/no/p"} << QByteArray() << 2 << "/no/p";
     QTest::newRow("word for an angle") << poses << QByteArray("0 0 0 -90\n# c\n1 2 x 4\n") << 2 << "línea 3: «x»";
     QTest::newRow("negative pause") << poses << QByteArray("1 2 3 4 -5\n") << 2 << "línea 1: «-5»";

@@ -3,6 +3,7 @@
 #include "script.h"
 #include "sender.h"
 #include "senderoptions.h"
+#include "systemerror.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -26,7 +27,7 @@ std::optional<QString> readText(const QString &fileName, QString *error)
                                                        : file.open(QIODevice::ReadOnly);
     const QByteArray bytes = opened ? file.readAll() : QByteArray();
     if (!opened || file.error() != QFileDevice::NoError) {
-        *error = QStringLiteral("No se puede leer %1: %2.").arg(fileName, file.errorString());
+        *error = QStringLiteral("No se puede leer %1: %2.").arg(fileName, SystemError::inSpanish(file.errorString()));
         return std::nullopt;
     }
     return QString::fromUtf8(bytes);
@@ -67,6 +68,8 @@ int main(int argc, char *argv[])
     case SenderOptions::Action::Run:
         break;
     }
+    for (const QString &warning : options.warnings)
+        say(warning);
     const Script script = loadScript(options);
     if (!script.error.isEmpty()) {
         say(script.error);

@@ -1,6 +1,5 @@
 #include "script.h"
 
-#include "kinematics.h"
 #include "messagelog.h"
 #include "winansi.h"
 
@@ -18,20 +17,43 @@ QString lineError(qsizetype index, const QString &why)
     return QStringLiteral("línea %1: %2").arg(index + 1).arg(why);
 }
 
+// An angle as the sender writes it: whole degrees, within what the joint entries convert.
+std::optional<int> wholeDegrees(const QString &text)
+{
+    bool ok = false;
+    const int degrees = text.toInt(&ok);
+    return ok ? std::optional<int>(degrees) : std::nullopt;
+}
+
+QByteArray jointMessage(int joint, int degrees)
+{
+    return WinAnsi::encode(QLatin1Char(char('A' + joint)) + QString::number(degrees));
+}
+
 } // namespace
 
 Script Script::fromMessages(const QStringList &messages)
 {
     Script script;
-    for (const QString &message : messages)
+    for (const QString &message : messages) {
+        // A bare selector stands for the joint's opening angle.
+        const bool selects = !message.isEmpty() && message.front() >= QLatin1Char('A') && message.front() <= QLatin1Char('D');
+        if (!selects || (message.size() > 1 && !wholeDegrees(message.mid(1)))) {
+            script.error = QStringLiteral("Mensaje no válido: «%1». Un mensaje es la letra de la articulación (A, B, "
+                                          "C o D) y, si acaso, el ángulo en grados enteros: A45, C-30, D.")
+                               .arg(message);
+            return script;
+        }
         script.steps.append({WinAnsi::encode(message), 0});
+    }
     return script;
 }
 
 Script Script::fromPoses(const QString &text)
 {
     Script script;
-    std::array<int, 4> previous = arm::kOpeningPose;
+    // The sender cannot know where the arm is: the first pose sends all four joints.
+    std::optional<std::array<int, 4>> previous;
     int waitMs = 0;
     const QStringList lines = text.split(QLatin1Char('\n'));
     for (qsizetype i = 0; i < lines.size(); ++i) {
@@ -48,9 +70,9 @@ Script Script::fromPoses(const QString &text)
         }
         std::array<int, 4> pose{};
         for (int joint = 0; joint < 4; ++joint) {
-            bool ok = false;
-            pose[joint] = fields[joint].toInt(&ok);
-            if (!ok) {
+            const std::optional<int> degrees = wholeDegrees(fields[joint]);
+            pose[joint] = degrees.value_or(0);
+            if (!degrees) {
                 script.error = lineError(i, QStringLiteral("«%1» no es un ángulo en grados enteros.").arg(fields[joint]));
                 return script;
             }
@@ -63,10 +85,9 @@ Script Script::fromPoses(const QString &text)
             return script;
         }
         for (int joint = 0; joint < 4; ++joint) {
-            if (pose[joint] == previous[joint])
+            if (previous && pose[joint] == (*previous)[joint])
                 continue;
-            const QString message = QLatin1Char(char('A' + joint)) + QString::number(pose[joint]);
-            script.steps.append({WinAnsi::encode(message), waitMs});
+            script.steps.append({jointMessage(joint, pose[joint]), waitMs});
             waitMs = 0;
         }
         previous = pose;

@@ -17,11 +17,12 @@ struct Step
 // before anything is sent, so a wrong line leaves the arm where it was.
 struct Script
 {
+    // Each a selector "A".."D" and, but for a bare selector, whole degrees.
     static Script fromMessages(const QStringList &messages);
-    // One pose a line, "q1 q2 q3 q4 [pausa_ms]", integer degrees; # starts a comment. Each
-    // pose sends one message for each joint that differs from the pose before, the first
-    // pose compared with the angles the simulator opens with; the arm holds the pose for
-    // pausa_ms before the next message.
+    // One pose a line, "q1 q2 q3 q4 [pausa_ms]", integer degrees; # starts a comment. The
+    // first pose sends all four joints; each later pose one message for each joint that
+    // differs from the pose before. The arm holds the pose for pausa_ms before the next
+    // message.
     static Script fromPoses(const QString &text);
     // A message log (messagelog.h): its receives with the gaps they came with, divided by
     // speed.

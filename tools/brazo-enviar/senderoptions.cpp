@@ -52,11 +52,6 @@ bool splitHostPort(const QString &text, QString *host, quint16 *port)
     return ok && value >= 1 && value <= 65535;
 }
 
-bool isJointMessage(const QString &message)
-{
-    return !message.isEmpty() && message.front() >= QLatin1Char('A') && message.front() <= QLatin1Char('D');
-}
-
 } // namespace
 
 Link *LinkOptions::createLink(QObject *parent) const
@@ -167,6 +162,9 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
         if (!ok || link.pacing.intervalMs < 0 || link.pacing.intervalMs > 60000)
             return fail(QStringLiteral("Pausa no válida en --intervalo: «%1». Debe ser un número de ms de 0 a 60000.")
                             .arg(parser.value(interval)));
+        if (link.pacing.intervalMs == 0)
+            result.warnings << QStringLiteral("Aviso: con --intervalo 0 dos mensajes pueden llegar juntos, y el "
+                                              "simulador los toma como uno solo que no mueve el brazo.");
     }
 
     result.messages = parser.positionalArguments();
@@ -175,12 +173,6 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
         return fail(QStringLiteral("Nada que enviar: indique mensajes (A45 B30 …), --poses o --reproducir."));
     if (sources > 1)
         return fail(QStringLiteral("Indique solo una cosa que enviar: mensajes, --poses o --reproducir."));
-    for (const QString &message : std::as_const(result.messages)) {
-        if (!isJointMessage(message))
-            return fail(QStringLiteral("Mensaje no válido: «%1». Un mensaje empieza por la letra de la articulación "
-                                       "(A, B, C o D) seguida del ángulo: A45, C-30, D.")
-                            .arg(message));
-    }
     if (parser.isSet(poses)) {
         result.source = Source::Poses;
         result.file = parser.value(poses);

@@ -38,6 +38,8 @@ struct SenderOptions
     Action action = Action::Run;
     // The help for Print, the error for Fail.
     QString text;
+    // What the user should know before anything is sent.
+    QStringList warnings;
     LinkOptions link;
     Source source = Source::Messages;
     QStringList messages;
