@@ -1,6 +1,8 @@
 #include "mdiprincipal.h"
 
+#include "conversions.h"
 #include "deployment.h"
+#include "designunits.h"
 #include "frmayudasimulador.h"
 #include "frmbrazo.h"
 #include "frmcomserial.h"
@@ -8,14 +10,15 @@
 #include "frmregistros.h"
 #include "frmservidor.h"
 #include "messagebox.h"
-#include "conversions.h"
-#include "designunits.h"
 #include "messagerecorder.h"
+#include "stopsignals.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QTimer>
 
 #include <cstdio>
 #include <cstdlib>
@@ -30,6 +33,7 @@ MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
     m_area->setBackground(DesignUnits::color(DesignUnits::kMenu));
     setCentralWidget(m_area);
     createMenus();
+    connect(StopSignals::instance(), &StopSignals::stopRequested, this, &MDIPrincipal::endProgram);
     if (!settings.messageLog.isEmpty())
         startRecording(settings.messageLog);
     // The client area when the frame is restored; it opens maximized.
@@ -102,33 +106,46 @@ Form *MDIPrincipal::openChild(Form *&reference, const Arguments &...arguments)
 
 void MDIPrincipal::startRecording(const QString &fileName)
 {
-    // Told on the standard error: the file was named on the command line, where its reader
-    // looks, and the simulators are usable without it, so nothing on screen should wait on it.
-    const auto report = [fileName](const QString &reason) {
-        std::fprintf(stderr,
-                     "brazo: No se puede escribir el registro de mensajes %s: %s. Los simuladores "
-                     "siguen sin registrar; elija otro archivo con --registro-mensajes.\n",
-                     qUtf8Printable(fileName), qUtf8Printable(reason));
-    };
     auto *recorder = new MessageRecorder(this);
     if (!recorder->open(fileName)) {
-        report(recorder->errorString());
+        recordingFailed(fileName, recorder->errorString());
         delete recorder;
         return;
     }
-    connect(recorder, &MessageRecorder::writeFailed, this, report);
+    connect(recorder, &MessageRecorder::writeFailed, this,
+            [this, fileName](const QString &reason) { recordingFailed(fileName, reason); });
     m_recorder = recorder;
+}
+
+void MDIPrincipal::recordingFailed(const QString &fileName, const QString &reason)
+{
+    const QString why = QStringLiteral("No se puede escribir el registro de mensajes %1: %2.")
+                            .arg(QDir::toNativeSeparators(fileName), reason);
+    const QString what = QStringLiteral("Los simuladores siguen sin registrar; elija otro archivo con "
+                                        "--registro-mensajes.");
+    // On the standard error, where whoever named the file looks; and once in a box, for
+    // whoever started the program from the desktop. The box waits for the frame to be on
+    // screen and for the receive that failed to end.
+    std::fprintf(stderr, "brazo: %s %s\n", qUtf8Printable(why), qUtf8Printable(what));
+    QTimer::singleShot(0, this, [this, why, what] {
+        MessageBox::show(this, Conversions::joinLines({why, what}), QStringLiteral("Registro de mensajes"));
+    });
 }
 
 void MDIPrincipal::mnuSalir_Click()
 {
+    endProgram();
+}
+
+void MDIPrincipal::endProgram()
+{
     // The program ends at once and no window's closing step runs. A record typed into the
     // registry and not yet written is written first, or kept beside the database for the
-    // next opening when the database refuses it.
+    // next opening when the database refuses it; the recording is on disk already.
     if (m_forms.frmRegistros)
         m_forms.frmRegistros->keepPendingForExit();
     if (m_recorder)
-        m_recorder->flush();
+        m_recorder->close();
     std::fflush(nullptr);
     std::_Exit(0);
 }

@@ -55,8 +55,12 @@ private:
     void mnuAyuda_Informacion_Objetivo_Click();
     void mnuAyuda_Simulador_Click();
 
+    // What "&Salir" does, and a request from the system to stop: the program ends at once,
+    // what the registry holds and the recording kept.
+    void endProgram();
     void createMenus();
     void startRecording(const QString &fileName);
+    void recordingFailed(const QString &fileName, const QString &reason);
     QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
     template <typename Handler>
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler);

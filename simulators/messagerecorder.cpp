@@ -2,8 +2,8 @@
 
 #include "armpanel.h"
 #include "messagelog.h"
+#include "systemerror.h"
 
-#include <QTimer>
 
 namespace {
 
@@ -26,18 +26,9 @@ QString describe(const JointMessageOutcome &outcome)
 
 MessageRecorder::MessageRecorder(QObject *parent)
     : QObject(parent)
-    , m_flushTimer(new QTimer(this))
 {
     // Started with the main window, which is as good as the program's start.
     m_clock.start();
-    m_flushTimer->setInterval(1000);
-    m_flushTimer->setSingleShot(true);
-    connect(m_flushTimer, &QTimer::timeout, this, &MessageRecorder::flush);
-}
-
-MessageRecorder::~MessageRecorder()
-{
-    flush();
 }
 
 bool MessageRecorder::open(const QString &fileName)
@@ -50,21 +41,24 @@ bool MessageRecorder::open(const QString &fileName)
     return m_file.flush();
 }
 
+QString MessageRecorder::errorString() const
+{
+    return SystemError::inSpanish(m_file.errorString());
+}
+
 void MessageRecorder::record(const QString &source, const QByteArray &received, const JointMessageOutcome &outcome)
 {
     if (received.isEmpty() || !m_file.isOpen())
         return;
-    // QFile holds the row in its own buffer; the disk is reached from flush().
     m_file.write(MessageLog::format({m_clock.elapsed(), source, received, describe(outcome)}));
-    if (!m_flushTimer->isActive())
-        m_flushTimer->start();
+    if (m_file.flush())
+        return;
+    const QString reason = errorString();
+    m_file.close();
+    emit writeFailed(reason);
 }
 
-void MessageRecorder::flush()
+void MessageRecorder::close()
 {
-    m_flushTimer->stop();
-    if (!m_file.isOpen() || m_file.flush() || m_failed)
-        return;
-    m_failed = true;
-    emit writeFailed(m_file.errorString());
+    m_file.close();
 }
