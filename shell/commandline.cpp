@@ -2,7 +2,6 @@
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
-#include <QCoreApplication>
 
 CommandLine CommandLine::parse(const QStringList &arguments, const QString &serialDeviceFromEnvironment)
 {
@@ -47,17 +46,20 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &seri
     }
     if (parser.isSet(version)) {
         result.action = Action::Print;
-        result.text = QStringLiteral("brazo ")
-                      + QCoreApplication::applicationVersion() + QLatin1Char('\n');
+        result.text = QStringLiteral("brazo " BRAZO_VERSION "\n");
         return result;
     }
 
-    if (parser.isSet(serial))
+    if (parser.isSet(serial)) {
         result.settings.serialDevice = parser.value(serial);
-    else if (!serialDeviceFromEnvironment.isEmpty())
+        if (result.settings.serialDevice.trimmed().isEmpty())
+            return fail(QStringLiteral("Falta el dispositivo del puerto serie en --puerto-serie."));
+    } else if (!serialDeviceFromEnvironment.isEmpty()) {
         result.settings.serialDevice = serialDeviceFromEnvironment;
-    if (result.settings.serialDevice.trimmed().isEmpty())
-        return fail(QStringLiteral("Falta el dispositivo del puerto serie en --puerto-serie."));
+        if (result.settings.serialDevice.trimmed().isEmpty())
+            return fail(QStringLiteral("La variable de entorno BRAZO_SERIAL_PORT no nombra ningún dispositivo del "
+                                       "puerto serie. Dele un valor, como /dev/ttyUSB0, o quítela."));
+    }
 
     if (parser.isSet(tcp)) {
         bool ok = false;

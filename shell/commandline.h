@@ -12,7 +12,7 @@ struct CommandLine
     enum class Action { Run, Print, Fail };
 
     // Reads the arguments (the program's name first), then the serial device named by the
-    // environment, then the defaults. The texts are in Spanish.
+    // environment (an empty one counts as none), then the defaults. The texts are in Spanish.
     static CommandLine parse(const QStringList &arguments, const QString &serialDeviceFromEnvironment);
 
     Action action = Action::Run;

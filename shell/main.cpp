@@ -1,18 +1,52 @@
 #include "application.h"
 #include "commandline.h"
 #include "mdiprincipal.h"
+#include "qttranslations.h"
 
 #include <QApplication>
+#include <QList>
 
 #include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+// What Qt says while it looks for a display, held back: when it finds none, it ends the
+// program, and the user is told why in Spanish instead, as a failure rather than a crash.
+QtMessageHandler g_qtHandler = nullptr;
+struct HeldMessage
+{
+    QtMsgType type;
+    QString text;
+};
+QList<HeldMessage> g_held;
+
+void holdWhileLookingForDisplay(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type != QtFatalMsg) {
+        g_held.append({type, message});
+        return;
+    }
+    const QString display = qEnvironmentVariable("DISPLAY");
+    std::fprintf(stderr, "brazo: No se encontró una pantalla en la que abrir el programa%s.\n"
+                         "Arránquelo desde el escritorio, o en una sesión remota con la pantalla reenviada "
+                         "(ssh -X).\n",
+                 display.isEmpty() ? "" : qUtf8Printable(QStringLiteral(" (DISPLAY=%1)").arg(display)));
+    std::_Exit(1);
+}
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
-    QApplication app(argc, argv);
-    Application::setUp(app);
-
-    const CommandLine commandLine =
-        CommandLine::parse(QApplication::arguments(), qEnvironmentVariable("BRAZO_SERIAL_PORT"));
+    // The command line is read before anything needs a display, so that the help, the
+    // version and a wrong value work in a text console or over SSH.
+    CommandLine commandLine;
+    {
+        QCoreApplication reading(argc, argv);
+        installQtTranslations(reading);
+        commandLine = CommandLine::parse(QCoreApplication::arguments(), qEnvironmentVariable("BRAZO_SERIAL_PORT"));
+    }
     switch (commandLine.action) {
     case CommandLine::Action::Print:
         std::fputs(commandLine.text.toUtf8().constData(), stdout);
@@ -23,6 +57,13 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Run:
         break;
     }
+
+    g_qtHandler = qInstallMessageHandler(holdWhileLookingForDisplay);
+    QApplication app(argc, argv);
+    qInstallMessageHandler(g_qtHandler);
+    for (const HeldMessage &held : std::as_const(g_held))
+        g_qtHandler(held.type, QMessageLogContext(), held.text);
+    Application::setUp(app);
 
     MDIPrincipal frame(commandLine.settings);
     frame.showAtStart();

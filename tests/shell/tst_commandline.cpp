@@ -1,5 +1,6 @@
 #include "commandline.h"
 
+#include <QProcess>
 #include <QTest>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
@@ -11,6 +12,8 @@ class TestCommandLine : public QObject
 private slots:
     void parse_data();
     void parse();
+    void program_withoutDisplay_data();
+    void program_withoutDisplay();
 };
 
 void TestCommandLine::parse_data()
@@ -40,6 +43,7 @@ void TestCommandLine::parse_data()
     QTest::newRow("negative port") << QStringList{"--puerto-tcp", "-1"} << "" << A::Fail << "" << 0 << "" << "«-1»";
     QTest::newRow("empty device") << QStringList{"--puerto-serie", ""} << ""
                                   << A::Fail << "" << 0 << "" << "--puerto-serie";
+    QTest::newRow("blank environment") << QStringList() << " " << A::Fail << "" << 0 << "" << "BRAZO_SERIAL_PORT";
     QTest::newRow("unknown option") << QStringList{"--rapido"} << "" << A::Fail << "" << 0 << "" << "rapido";
     QTest::newRow("stray argument") << QStringList{"A45"} << "" << A::Fail << "" << 0 << "" << "A45";
     QTest::newRow("message log") << QStringList{"--registro-mensajes", "r.csv"} << "" << A::Run << first << 1007
@@ -67,6 +71,36 @@ void TestCommandLine::parse()
         QCOMPARE(int(line.settings.tcpPort), port);
         QCOMPARE(line.settings.messageLog, log);
     }
+}
+
+void TestCommandLine::program_withoutDisplay_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("says");
+    QTest::newRow("help") << QStringList{"--help"} << 0 << "--puerto-tcp";
+    QTest::newRow("version") << QStringList{"--version"} << 0 << "brazo " BRAZO_VERSION;
+    QTest::newRow("wrong option") << QStringList{"--rapido"} << 2 << "rapido";
+    QTest::newRow("a real start") << QStringList() << 1 << "No se encontró una pantalla";
+}
+
+// The real program as started over SSH or in a text console.
+void TestCommandLine::program_withoutDisplay()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(int, status);
+    QFETCH(QString, says);
+    QProcess program;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(BRAZO_PROGRAM), arguments);
+    QVERIFY(program.waitForFinished(20000));
+    const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), status);
+    QVERIFY2(output.contains(says), qPrintable(output));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
