@@ -79,6 +79,8 @@ void frmComSerial::createControls(QWidget *surface)
     m_ui->lblRecibe->setWordWrap(true);
     // Whatever arrives on the line is shown as it is, never read as markup.
     m_ui->lblRecibe->setTextFormat(Qt::PlainText);
+    // A screen reader says what the text is, not only the text.
+    received->setBuddy(m_ui->lblRecibe);
 
     // The button comes first in the tab order and holds the focus when the window opens.
     Controls::setTabOrder(surface, {"cmdTransmite", "txtDisplay"});

@@ -94,6 +94,11 @@ QSize frmAyudaSimulador::designClientSize() const
     return QSize(10815, 8235);
 }
 
+QString frmAyudaSimulador::accessibleWindowName() const
+{
+    return QStringLiteral("Form1 - Guía del simulador");
+}
+
 void frmAyudaSimulador::createControls(QWidget *surface)
 {
     m_ui = new Ui(surface);
@@ -109,30 +114,25 @@ void frmAyudaSimulador::createControls(QWidget *surface)
     box->setGeometry(DesignUnits::rect(2640, 5160, 4575, 2655));
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes on to the pictures instead of typing a tab character.
+    box->setTabChangesFocus(true);
     Controls::setForeColor(box, DesignUnits::color(DesignUnits::kRed));
     m_ui->txtExplicacion = box;
 
     using Form = frmAyudaSimulador;
-    connect(image(surface, "imgQ1", QStringLiteral("Ángulo Q1"), 480, 480, 1935, 1110), &ImageControl::mouseMove, this,
-            &Form::imgQ1_MouseMove);
-    connect(image(surface, "imgQ2", QStringLiteral("Ángulo Q2"), 480, 1760, 1935, 1095), &ImageControl::mouseMove, this,
-            &Form::imgQ2_MouseMove);
-    connect(image(surface, "imgQ3", QStringLiteral("Ángulo Q3"), 480, 3040, 1935, 1095), &ImageControl::mouseMove, this,
-            &Form::imgQ3_MouseMove);
-    connect(image(surface, "imgQ4", QStringLiteral("Ángulo Q4"), 480, 4320, 1935, 1095), &ImageControl::mouseMove, this,
-            &Form::imgQ4_MouseMove);
-    connect(image(surface, "imgX", QStringLiteral("Posición en X"), 3000, 720, 3135, 615), &ImageControl::mouseMove,
-            this, &Form::imgX_MouseMove);
-    connect(image(surface, "imgY", QStringLiteral("Posición en Y"), 3000, 2340, 3135, 615), &ImageControl::mouseMove,
-            this, &Form::imgY_MouseMove);
-    connect(image(surface, "imgZ", QStringLiteral("Posición en Z"), 3000, 3960, 3135, 615), &ImageControl::mouseMove,
-            this, &Form::imgZ_MouseMove);
-    // The caption's picture has no handler: moving over it leaves the box as it is.
+    explainOver(image(surface, "imgQ1", QStringLiteral("Ángulo Q1"), 480, 480, 1935, 1110), Q1, &Form::imgQ1_MouseMove);
+    explainOver(image(surface, "imgQ2", QStringLiteral("Ángulo Q2"), 480, 1760, 1935, 1095), Q2, &Form::imgQ2_MouseMove);
+    explainOver(image(surface, "imgQ3", QStringLiteral("Ángulo Q3"), 480, 3040, 1935, 1095), Q3, &Form::imgQ3_MouseMove);
+    explainOver(image(surface, "imgQ4", QStringLiteral("Ángulo Q4"), 480, 4320, 1935, 1095), Q4, &Form::imgQ4_MouseMove);
+    explainOver(image(surface, "imgX", QStringLiteral("Posición en X"), 3000, 720, 3135, 615), X, &Form::imgX_MouseMove);
+    explainOver(image(surface, "imgY", QStringLiteral("Posición en Y"), 3000, 2340, 3135, 615), Y, &Form::imgY_MouseMove);
+    explainOver(image(surface, "imgZ", QStringLiteral("Posición en Z"), 3000, 3960, 3135, 615), Z, &Form::imgZ_MouseMove);
+    // The caption's picture explains nothing: moving over it leaves the box as it is.
     image(surface, "imgVistaLateral", QStringLiteral("Título Vista Lateral"), 7560, 720, 1095, 375);
-    connect(image(surface, "imgLateral", QStringLiteral("Vista lateral"), 7200, 1200, 3135, 2895),
-            &ImageControl::mouseMove, this, &Form::imgLateral_MouseMove);
-    connect(image(surface, "imgSuperior", QStringLiteral("Vista superior"), 7200, 4080, 3135, 3015),
-            &ImageControl::mouseMove, this, &Form::imgSuperior_MouseMove);
+    explainOver(image(surface, "imgLateral", QStringLiteral("Vista lateral"), 7200, 1200, 3135, 2895), Lateral,
+                &Form::imgLateral_MouseMove);
+    explainOver(image(surface, "imgSuperior", QStringLiteral("Vista superior"), 7200, 4080, 3135, 3015), Superior,
+                &Form::imgSuperior_MouseMove);
 }
 
 ImageControl *frmAyudaSimulador::image(QWidget *surface, const char *name, const QString &description, int left,
@@ -143,6 +143,15 @@ ImageControl *frmAyudaSimulador::image(QWidget *surface, const char *name, const
     control->setObjectName(QLatin1String(name));
     control->setAccessibleName(description);
     return control;
+}
+
+void frmAyudaSimulador::explainOver(ImageControl *picture, int explanation, void (frmAyudaSimulador::*handler)())
+{
+    // The keyboard reaches the same text as the pointer: focus on the picture shows it, and
+    // a screen reader says it.
+    picture->setExplanation(Conversions::joinLines(lines(Explanation(explanation))));
+    connect(picture, &ImageControl::mouseMove, this, handler);
+    connect(picture, &ImageControl::focused, this, handler);
 }
 
 void frmAyudaSimulador::mouseMoveEvent(QMouseEvent *)

@@ -23,6 +23,8 @@ public:
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
+    // Its caption, "Form1", is that of two other windows too.
+    QString accessibleWindowName() const override;
     void mouseMoveEvent(QMouseEvent *event) override;
 
 private:
@@ -31,6 +33,9 @@ private:
     // A picture, named for a screen reader by what it shows.
     ImageControl *image(QWidget *surface, const char *name, const QString &description, int left, int top,
                         int width, int height);
+    // The picture explains with that text when the pointer moves over it or it takes the
+    // focus, through its handler.
+    void explainOver(ImageControl *picture, int explanation, void (frmAyudaSimulador::*handler)());
 
     void Form_MouseMove();
     void imgLateral_MouseMove();

@@ -48,6 +48,11 @@ QSize frmRegistros::designClientSize() const
     return QSize(8460, 2595);
 }
 
+QString frmRegistros::accessibleWindowName() const
+{
+    return QStringLiteral("Form1 - Registro de Usuarios");
+}
+
 void frmRegistros::createControls(QWidget *surface)
 {
     using DesignUnits::rect;

@@ -28,6 +28,8 @@ public:
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
+    // Its caption, "Form1", is that of two other windows too.
+    QString accessibleWindowName() const override;
     void Form_Load() override;
     void Form_Unload() override;
     void Form_Activate() override;

@@ -33,6 +33,11 @@ QSize frmInternetServidor::designClientSize() const
     return QSize(10815, 8460);
 }
 
+QString frmInternetServidor::accessibleWindowName() const
+{
+    return QStringLiteral("Form1 - Simulador por Internet");
+}
+
 void frmInternetServidor::createControls(QWidget *surface)
 {
     using DesignUnits::rect;

@@ -18,6 +18,8 @@ public:
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
+    // Its caption, "Form1", is that of two other windows too.
+    QString accessibleWindowName() const override;
     void Form_Load() override;
     QString origin() const override;
     void linkFailed(const QString &reason, bool atLoad) override;

@@ -5,6 +5,7 @@
 #include "receivedtext.h"
 #include "winansi.h"
 
+#include <QAccessible>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -55,6 +56,7 @@ private slots:
     void transmit();
     void reopened_goesOnAppendingAndPortWasFree();
     void portUnavailable_toldOnceAndTypedTextKept();
+    void receivedText_isLabelledForAScreenReader();
 };
 
 void TestFrmComSerial::receivedText_data()
@@ -164,6 +166,21 @@ void TestFrmComSerial::portUnavailable_toldOnceAndTypedTextKept()
     // A box the click asked for would be on screen once the loop has turned.
     QCoreApplication::processEvents();
     QCOMPARE(boxes.boxes().size(), 1);
+}
+
+void TestFrmComSerial::receivedText_isLabelledForAScreenReader()
+{
+    MessageBoxCatcher boxes;
+    Frame frame;
+    frmComSerial form(kMissingDevice, &frame.area);
+    form.showIn(&frame.area);
+    QAccessibleInterface *shown = QAccessible::queryAccessibleInterface(control(&form, "lblRecibe"));
+    QStringList labels;
+    for (const auto &relation : shown->relations(QAccessible::Label))
+        labels << relation.first->text(QAccessible::Name);
+    QCOMPARE(labels, QStringList{"Mensaje Recibido"});
+    // And the label still says what arrived.
+    QCOMPARE(shown->text(QAccessible::Name), QStringLiteral("No se ha recibido nada"));
 }
 
 QTEST_MAIN(TestFrmComSerial)

@@ -1,6 +1,8 @@
 #include "forms.h"
 #include "frmayudasimulador.h"
 
+#include <QAccessible>
+#include <QApplication>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QTest>
@@ -14,6 +16,7 @@ class TestFrmAyudaSimulador : public QObject
 
 private slots:
     void pointer_showsTheTextOfWhatItIsOver();
+    void keyboard_reachesEachExplanationWithTab();
 };
 
 void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
@@ -60,6 +63,33 @@ void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
     form->subWindow()->close();
     form->showIn(&frame.area);
     QCOMPARE(control<QPlainTextEdit>(form, "txtExplicacion")->toPlainText(), QString());
+}
+
+void TestFrmAyudaSimulador::keyboard_reachesEachExplanationWithTab()
+{
+    Frame frame;
+    auto *form = new frmAyudaSimulador(&frame.area);
+    form->showIn(&frame.area);
+    QVERIFY(QTest::qWaitForWindowActive(&frame.area));
+    auto *box = control<QPlainTextEdit>(form, "txtExplicacion");
+    box->setFocus();
+    // Tab leaves the box instead of typing into it, and goes round the pictures that
+    // explain something; each says, in the box and to a screen reader, what the pointer
+    // would show over it.
+    QStringList visited;
+    for (int i = 0; i < 9; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QWidget *picture = QApplication::focusWidget();
+        QVERIFY(picture && picture != box);
+        const QString shown = box->toPlainText();
+        QCOMPARE(QAccessible::queryAccessibleInterface(picture)->text(QAccessible::Description).remove(QLatin1Char('\r')),
+                 shown);
+        visited << picture->objectName();
+    }
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), box);
+    QVERIFY(!box->toPlainText().contains(QLatin1Char('\t')));
+    QCOMPARE(visited, (QStringList{"imgQ1", "imgQ2", "imgQ3", "imgQ4", "imgX", "imgY", "imgZ", "imgLateral", "imgSuperior"}));
 }
 
 QTEST_MAIN(TestFrmAyudaSimulador)

@@ -16,6 +16,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
+#include <cstdio>
+
 using namespace Forms;
 
 namespace {
@@ -39,9 +42,12 @@ QList<QMdiSubWindow *> subWindows(const MDIPrincipal &frame)
     return frame.findChild<QMdiArea *>()->subWindowList();
 }
 
-// The controls a user works with: they take the focus (the record navigator's buttons do not).
+// The controls a user works with: they take the focus (the record navigator's buttons do
+// not). The guide's pictures take it only to explain themselves, and touch as designed.
 bool isInput(const QWidget *widget)
 {
+    if (widget->inherits("ImageControl"))
+        return false;
     return widget->focusPolicy() != Qt::NoFocus || widget->objectName() == QLatin1String("datEmpleados");
 }
 
@@ -55,6 +61,7 @@ QString captionOf(const QWidget *widget)
 }
 
 const char *const kChildMode = "BRAZO_PRUEBA_SALIR";
+const char *const kSignalMode = "BRAZO_PRUEBA_SENAL";
 
 // A child process of this test: a registry record typed and a client connected, then
 // "&Salir". It returns only if "&Salir" did not end the program.
@@ -73,6 +80,26 @@ int runChild(const QString &identifier)
     return client ? 3 : 4;
 }
 
+// A child process with the network simulator open and recording, and a record typed into
+// the registry; it tells its port on the standard output and waits to be stopped.
+int runUntilStopped(const QString &recording)
+{
+    Settings recorded = settings();
+    recorded.messageLog = recording;
+    MDIPrincipal frame(recorded);
+    frame.show();
+    trigger(frame, "mnuVer_RegistroUsuarios");
+    auto *registry = frame.findChild<QWidget *>(QStringLiteral("frmRegistros"));
+    control<QPushButton>(registry, "cmdagregar")->click();
+    control<QLineEdit>(registry, "txtidEmpleado")->setText(QStringLiteral("E77"));
+    control<QLineEdit>(registry, "txtnombreEmpleado")->setText(QStringLiteral("Ana"));
+    trigger(frame, "mnuControlar_Internet");
+    std::printf("%u\n", unsigned(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")))));
+    std::fflush(stdout);
+    QApplication::exec();
+    return 5;
+}
+
 } // namespace
 
 class TestMdiPrincipal : public QObject
@@ -87,6 +114,10 @@ private slots:
     void restoredFrame_hasItsDesignedClientArea();
     void salir_endsAtOnceKeepingTheRegistrysRecord_data();
     void salir_endsAtOnceKeepingTheRegistrysRecord();
+    void stopSignal_endsAsSalirDoes_data();
+    void stopSignal_endsAsSalirDoes();
+    void recordingThatCannotBeWritten_isToldInTheWindow();
+    void everyWindow_hasItsOwnAccessibleName();
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;
@@ -237,12 +268,86 @@ void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
     QCOMPARE(EmpleadosDb().keptRecord().has_value(), !written);
 }
 
+void TestMdiPrincipal::stopSignal_endsAsSalirDoes_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl+C") << SIGINT;
+    QTest::newRow("kill") << SIGTERM;
+    QTest::newRow("logout") << SIGHUP;
+}
+
+void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
+{
+    QFETCH(int, signal);
+    const QString recording = m_data->filePath(QStringLiteral("mensajes.csv"));
+    QProcess child;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(kSignalMode), recording);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
+    QVERIFY(child.waitForReadyRead(20000));
+    auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
+    QVERIFY(client);
+    Forms::send(*client, "A21");
+    // The row is on disk with its message, whatever ends the program next.
+    QVERIFY(QTest::qWaitFor([&] { return SqliteFile::fileBytes(recording).contains("\"A21\",Q1=21"); }, kWaitMs));
+    ::kill(pid_t(child.processId()), signal);
+    QVERIFY(child.waitForFinished(20000));
+    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(child.exitCode(), 0);
+    const SqliteFile::Rows rows =
+        SqliteFile::readRows(EmpleadosDb::defaultPath(), QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados"));
+    QCOMPARE(rows, (SqliteFile::Rows{{"E77", "Ana"}}));
+}
+
+void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()
+{
+    MessageBoxCatcher boxes;
+    Settings recorded = settings();
+    // A folder where the file should be.
+    recorded.messageLog = m_data->path();
+    MDIPrincipal frame(recorded);
+    frame.show();
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
+    const QString said = boxes.boxes().first().text;
+    QVERIFY2(said.contains(QDir::toNativeSeparators(m_data->path())) && said.contains(QStringLiteral("carpeta")),
+             qPrintable(said));
+    // Told once; the simulators go on without recording.
+    trigger(frame, "mnuControlar_Internet");
+    auto client = connectTo(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor"))));
+    QVERIFY(client);
+    Forms::send(*client, "A45");
+    QTRY_COMPARE(text(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")), "txtQ1"), QStringLiteral("45"));
+    QCOMPARE(boxes.boxes().size(), 1);
+}
+
+void TestMdiPrincipal::everyWindow_hasItsOwnAccessibleName()
+{
+    MessageBoxCatcher boxes;  // the serial windows find no port
+    MDIPrincipal frame(settings());
+    frame.show();
+    for (const char *command : {"mnuControlar_MaquinaSerial", "mnuControlar_Internet", "mnuVer_Comunicacion_MaquinaSeral",
+                                "mnuVer_Comunicacion_Internet", "mnuVer_RegistroUsuarios", "mnuAyuda_Simulador"})
+        trigger(frame, command);
+    QStringList names;
+    for (QMdiSubWindow *window : subWindows(frame)) {
+        const QString name = QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name);
+        QVERIFY2(!names.contains(name), qPrintable(name));
+        // The caption shows what it always showed, and the name says it too.
+        QVERIFY2(name.startsWith(window->windowTitle()), qPrintable(name));
+        names << name;
+    }
+    QCOMPARE(names.size(), 6);
+}
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Application::setUp(app);
     if (qEnvironmentVariableIsSet(kChildMode))
         return runChild(qEnvironmentVariable(kChildMode));
+    if (qEnvironmentVariableIsSet(kSignalMode))
+        return runUntilStopped(qEnvironmentVariable(kSignalMode));
     TestMdiPrincipal test;
     return QTest::qExec(&test, argc, argv);
 }

@@ -3,12 +3,52 @@
 #include "designunits.h"
 #include "messagebox.h"
 
+#include <QAccessibleWidget>
 #include <QCloseEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
 #include <QStyle>
 #include <QTimer>
+
+namespace {
+
+// The frame of a child window. A screen reader calls Qt's sub-windows by their caption
+// alone; ours by their accessible name when they have one, so that windows that share a
+// caption can be told apart without changing what the caption shows.
+class FormSubWindow : public QMdiSubWindow
+{
+    Q_OBJECT
+
+public:
+    using QMdiSubWindow::QMdiSubWindow;
+};
+
+class FormSubWindowAccessible : public QAccessibleWidget
+{
+public:
+    explicit FormSubWindowAccessible(QWidget *window)
+        : QAccessibleWidget(window, QAccessible::Window)
+    {
+    }
+
+    QString text(QAccessible::Text which) const override
+    {
+        if (which != QAccessible::Name)
+            return QAccessibleWidget::text(which);
+        const QString name = widget()->accessibleName();
+        return name.isEmpty() ? widget()->windowTitle() : name;
+    }
+};
+
+QAccessibleInterface *formSubWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("FormSubWindow") && object && object->isWidgetType())
+        return new FormSubWindowAccessible(static_cast<QWidget *>(object));
+    return nullptr;
+}
+
+} // namespace
 
 MdiForm::MdiForm(QWidget *parent)
     : QWidget(parent)
@@ -22,9 +62,13 @@ void MdiForm::showIn(QMdiArea *area)
     if (!m_subWindow) {
         // Our own sub-window, not deleted on close: the instance lives as long as the
         // program, and a closed window only waits to be loaded again.
-        m_subWindow = new QMdiSubWindow(area);
+        static const bool factoryInstalled = (QAccessible::installFactory(formSubWindowAccessible), true);
+        Q_UNUSED(factoryInstalled);
+        m_subWindow = new FormSubWindow(area);
         m_subWindow->setAttribute(Qt::WA_DeleteOnClose, false);
         m_subWindow->setWidget(this);
+        m_subWindow->setAccessibleName(accessibleWindowName());
+        setAccessibleName(accessibleWindowName());
         if (fixedBorder()) {
             m_subWindow->setWindowFlags(Qt::SubWindow | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                                         | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
@@ -111,3 +155,5 @@ void MdiForm::setOuterSizeTwips(int width, int height)
     if (m_subWindow)
         m_subWindow->resize(DesignUnits::px(width), DesignUnits::px(height));
 }
+
+#include "mdiform.moc"

@@ -50,6 +50,8 @@ protected:
     virtual QSize designClientSize() const = 0;
     // A fixed border: the user cannot resize the window, nor maximize or minimize it.
     virtual bool fixedBorder() const { return false; }
+    // What a screen reader calls the window; its caption unless that says nothing of it.
+    virtual QString accessibleWindowName() const { return windowTitle(); }
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
