@@ -1,0 +1,27 @@
+# brazo_deployment_header(<output> <school> <teacher> <members>)
+# Writes <output>, the header with the texts a school sets for the Ayuda menu's information
+# boxes: the school's name, the teacher's name and the team members, one name per list
+# item or per line. Any text goes: quotes, backslashes and accents reach the boxes as given.
+function(brazo_deployment_header output school teacher members)
+  function(_brazo_cxx_literal text result)
+    string(REPLACE "\\" "\\\\" text "${text}")
+    string(REPLACE "\"" "\\\"" text "${text}")
+    string(REPLACE "\r" "" text "${text}")
+    string(REPLACE "\n" "\\n" text "${text}")
+    set(${result} "QStringLiteral(\"${text}\")" PARENT_SCOPE)
+  endfunction()
+
+  _brazo_cxx_literal("${school}" BRAZO_SCHOOL)
+  _brazo_cxx_literal("${teacher}" BRAZO_TEACHER)
+  string(REPLACE "\n" ";" members "${members}")
+  set(items "")
+  foreach(member IN LISTS members)
+    string(STRIP "${member}" member)
+    if(NOT member STREQUAL "")
+      _brazo_cxx_literal("${member}" literal)
+      list(APPEND items "${literal}")
+    endif()
+  endforeach()
+  list(JOIN items ", " BRAZO_MEMBERS)
+  configure_file(${PROJECT_SOURCE_DIR}/shell/deployment.h.in ${output} @ONLY)
+endfunction()
