@@ -3,6 +3,7 @@
 # folder outside the checkout; later runs only say where it is.
 #   BRAZO_WINDOWS_CACHE   cache folder (default: ${XDG_CACHE_HOME:-$HOME/.cache}/brazo-windows)
 #   BRAZO_DEBIAN_MIRROR   mirror for the source packages (default: the one apt uses for bookworm)
+# shellcheck disable=SC2016  # the single-quoted $ are meant for bash -c and apt-get, not for here
 set -euo pipefail
 AQUI="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 source "$AQUI/../common.sh"   # instalar_paquetes
@@ -28,6 +29,7 @@ if [ -f "$MARCA" ] && [ -x "$PREFIX/bin/qt-cmake" ]; then
   echo "Qt $QT_VERSION para Windows ya está instalado en: $PREFIX ($(cat "$MARCA"))"
   exit 0
 fi
+rm -f "$MARCA"   # a marker left beside a damaged install must not survive a new attempt
 
 # paso TEXTO ORDEN...: runs a long step into the log and shows its end if it fails.
 paso() {
@@ -64,7 +66,7 @@ compilar_sqlite() {
   src="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'sqlite3-*' | head -n 1)"
   rm -rf "$b" "$CACHE/sqlite" "$CACHE/sqlite.tmp" && mkdir -p "$b" "$CACHE/sqlite.tmp/include" "$CACHE/sqlite.tmp/lib"
   paso "Generando la amalgamación de SQLite" bash -c 'cd "$1" && "$2/configure" --disable-tcl && make sqlite3.c' _ "$b" "$src"
-  # The options Qt's bundled SQLite uses (column metadata is needed by the driver).
+  # Qt's driver needs column metadata (sqlite3_column_table_name16).
   paso "Compilando SQLite para Windows" x86_64-w64-mingw32-gcc-posix -O2 -c "$b/sqlite3.c" -o "$b/sqlite3.o" \
     -DSQLITE_ENABLE_COLUMN_METADATA -DSQLITE_ENABLE_FTS3 -DSQLITE_ENABLE_FTS3_PARENTHESIS \
     -DSQLITE_ENABLE_FTS5 -DSQLITE_ENABLE_RTREE -DSQLITE_THREADSAFE=1
@@ -73,7 +75,7 @@ compilar_sqlite() {
   mv "$CACHE/sqlite.tmp" "$CACHE/sqlite"
 }
 
-echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda 30-45 minutos)."
+echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda 30-60 minutos)."
 echo "Registro: $REGISTRO"
 [ -d "$CACHE/fuentes" ] || obtener_fuentes
 QTSRC="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)"
@@ -89,8 +91,8 @@ cp "$AQUI/mingw-w64.cmake" "$CACHE/mingw-w64.cmake"
 B="$CACHE/build/qtbase"
 if [ ! -f "$B/build.ninja" ]; then
   rm -rf "$B" && mkdir -p "$B"
-  # Only what the program uses is built. wintab.h is missing in MinGW-w64 (tabletevent), and
-  # direct2d must stay on (the DirectWrite font engine needs it).
+  # Only what the program and its tests use is built. wintab.h is missing in MinGW-w64
+  # (tabletevent); direct2d stays on (turning it off broke a link here).
   paso "Configurando qtbase" bash -c 'cd "$1" && shift && "$@"' _ "$B" "$QTSRC/configure" \
     -prefix "$PREFIX" -xplatform win32-g++ -qt-host-path /usr -release -shared \
     -nomake examples -nomake tests -no-opengl -no-dbus -no-icu -no-glib -no-fontconfig \
@@ -109,6 +111,6 @@ paso "Instalando Qt en $PREFIX" cmake --install "$B"
 
 duracion="$(( (SECONDS - inicio) / 60 )) min $(( (SECONDS - inicio) % 60 )) s"
 echo "compilado el $(date '+%F %T') en $duracion" >"$MARCA"
-rm -rf "$CACHE/build" "$CACHE/fuentes"   # several GB, no longer needed
+rm -rf "$CACHE/build" "$CACHE/fuentes" "$CACHE/apt"   # several GB, only needed to build
 echo "Qt $QT_VERSION para Windows instalado en: $PREFIX"
 echo "Tiempo total: $duracion"
