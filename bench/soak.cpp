@@ -175,7 +175,7 @@ int main(int argc, char **argv)
     rows << QStringLiteral("COMMIT");
     QDir().mkpath(QFileInfo(EmpleadosDb::defaultPath()).absolutePath());
     SqliteFile::execAll(EmpleadosDb::defaultPath(), rows);
-    auto *registry = new frmRegistros(&frame.area);
+    auto *registry = new frmRegistros(EmpleadosDb::defaultPath(), &frame.area);
     registry->showIn(&frame.area);
     // Set up and warmed: the memory everything is compared with.
     QElapsedTimer clock;

@@ -86,7 +86,8 @@ QString EmpleadosDb::defaultPath()
         .filePath(QStringLiteral("TorvaneElectronico.db"));
 }
 
-EmpleadosDb::EmpleadosDb()
+EmpleadosDb::EmpleadosDb(const QString &path)
+    : m_path(path)
 {
     static int instances = 0;
     m_connection = QStringLiteral("EmpleadosDb-%1").arg(++instances);
@@ -97,10 +98,10 @@ EmpleadosDb::~EmpleadosDb()
     close();
 }
 
-EmpleadosDb::Status EmpleadosDb::open(const QString &path)
+EmpleadosDb::Status EmpleadosDb::open()
 {
     close();
-    m_path = path;
+    const QString &path = m_path;
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         m_error = QStringLiteral("no se pudo crear la carpeta %1").arg(QDir::toNativeSeparators(folder));

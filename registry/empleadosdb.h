@@ -25,7 +25,8 @@ public:
     static QString defaultPath();
     static QString tableName() { return QStringLiteral("Empleados"); }
 
-    EmpleadosDb();
+    // The database in that file; it is opened by open().
+    explicit EmpleadosDb(const QString &path = defaultPath());
     ~EmpleadosDb();
     EmpleadosDb(const EmpleadosDb &) = delete;
     EmpleadosDb &operator=(const EmpleadosDb &) = delete;
@@ -33,7 +34,7 @@ public:
     // Open: ready. ReadOnly: the records can be read but the engine refuses writes.
     // InUse: another program holds the file. Failed: errorText() says why. The connection
     // stays open only for Open and ReadOnly.
-    Status open(const QString &path = defaultPath());
+    Status open();
     // Everything using the connection (models, queries) must be gone by now.
     void close();
 
@@ -59,6 +60,6 @@ private:
     QString keptRecordPath() const;
 
     QString m_connection;
-    QString m_path = defaultPath();
+    const QString m_path;
     QString m_error;
 };

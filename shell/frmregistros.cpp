@@ -28,8 +28,9 @@ struct frmRegistros::Ui : FormControls
     RecordNavigator *datEmpleados = nullptr;
 };
 
-frmRegistros::frmRegistros(QWidget *parent)
+frmRegistros::frmRegistros(const QString &databasePath, QWidget *parent)
     : MdiForm(parent)
+    , m_db(databasePath)
 {
     setObjectName(QStringLiteral("frmRegistros"));
     setWindowTitle(QStringLiteral("Form1"));

@@ -18,7 +18,8 @@ class frmRegistros : public MdiForm
     Q_OBJECT
 
 public:
-    explicit frmRegistros(QWidget *parent = nullptr);
+    // databasePath: the employees' SQLite file.
+    explicit frmRegistros(const QString &databasePath, QWidget *parent = nullptr);
     ~frmRegistros() override;
 
     // For the end of the program, which asks nothing: writes a pending edit or new record,

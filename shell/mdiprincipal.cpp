@@ -156,7 +156,7 @@ void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click()
     openChild(m_forms.frmComSerial, m_settings.serialDevice);
 }
 
-void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros); }
+void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros, m_settings.registryPath); }
 void MDIPrincipal::mnuControlar_Internet_Click()
 {
     openChild(m_forms.frmInternetServidor, m_settings.tcpPort)->setRecorder(m_recorder);

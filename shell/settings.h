@@ -1,5 +1,7 @@
 #pragma once
 
+#include "empleadosdb.h"
+
 #include <QString>
 
 // What the user may choose for the program's links and its recording. main() builds it
@@ -18,4 +20,6 @@ struct Settings
     quint16 tcpPort = kDefaultTcpPort;
     // Where the simulators record what they receive; empty: no recording.
     QString messageLog;
+    // The employees' database.
+    QString registryPath = EmpleadosDb::defaultPath();
 };

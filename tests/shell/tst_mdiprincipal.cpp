@@ -23,12 +23,21 @@ using namespace Forms;
 
 namespace {
 
-// A device that does not exist and a port the system chooses.
+// The test's own data folder, handed to the child processes too.
+const char *const kDataFolder = "BRAZO_PRUEBA_DATOS";
+
+QString databasePath()
+{
+    return qEnvironmentVariable(kDataFolder) + QStringLiteral("/TorvaneElectronico/TorvaneElectronico.db");
+}
+
+// A device that does not exist, a port the system chooses and a database of the test's.
 Settings settings()
 {
     Settings s;
     s.serialDevice = kMissingDevice;
     s.tcpPort = kAnyPort;
+    s.registryPath = databasePath();
     return s;
 }
 
@@ -126,7 +135,7 @@ private:
 void TestMdiPrincipal::init()
 {
     m_data = std::make_unique<QTemporaryDir>();
-    qputenv("XDG_DATA_HOME", QFile::encodeName(m_data->path()));
+    qputenv(kDataFolder, QFile::encodeName(m_data->path()));
 }
 
 void TestMdiPrincipal::commands_openOneInstanceEach_reopenedLoadsAgain()
@@ -223,6 +232,8 @@ void TestMdiPrincipal::frameClose_runsTheChildrenClosingSteps()
     const quint16 port = shownPort(window);
     auto client = connectTo(port);
     QVERIFY(client);
+    // Served: the window logged it.
+    QTRY_COMPARE_WITH_TIMEOUT(control<QListWidget>(window, "lstDatos")->count(), 2, kWaitMs);
     QVERIFY(frame.close());
     QTRY_COMPARE_WITH_TIMEOUT(client->state(), QAbstractSocket::UnconnectedState, kWaitMs);
     QVERIFY(!connectTo(port));
@@ -250,7 +261,7 @@ void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
 {
     QFETCH(QString, identifier);
     QFETCH(bool, written);
-    const QString database = EmpleadosDb::defaultPath();
+    const QString database = databasePath();
     QVERIFY(QDir().mkpath(QFileInfo(database).absolutePath()));
     QVERIFY(SqliteFile::execAll(database, {QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY, Nombre TEXT)"),
                                            QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Primera')")}));
@@ -265,19 +276,24 @@ void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
     const SqliteFile::Rows rows =
         SqliteFile::readRows(database, QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados WHERE Nombre = 'Ana'"));
     QCOMPARE(rows.size(), written ? 1 : 0);
-    QCOMPARE(EmpleadosDb().keptRecord().has_value(), !written);
+    QCOMPARE(EmpleadosDb(database).keptRecord().has_value(), !written);
 }
 
 void TestMdiPrincipal::stopSignal_endsAsSalirDoes_data()
 {
     QTest::addColumn<int>("signal");
+#ifdef Q_OS_UNIX
     QTest::newRow("Ctrl+C") << SIGINT;
     QTest::newRow("kill") << SIGTERM;
     QTest::newRow("logout") << SIGHUP;
+#endif
 }
 
 void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("the system has no stop signals");
+#else
     QFETCH(int, signal);
     const QString recording = m_data->filePath(QStringLiteral("mensajes.csv"));
     QProcess child;
@@ -296,8 +312,9 @@ void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
     const SqliteFile::Rows rows =
-        SqliteFile::readRows(EmpleadosDb::defaultPath(), QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados"));
+        SqliteFile::readRows(databasePath(), QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados"));
     QCOMPARE(rows, (SqliteFile::Rows{{"E77", "Ana"}}));
+#endif
 }
 
 void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()
@@ -310,8 +327,10 @@ void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()
     frame.show();
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     const QString said = boxes.boxes().first().text;
-    QVERIFY2(said.contains(QDir::toNativeSeparators(m_data->path())) && said.contains(QStringLiteral("carpeta")),
-             qPrintable(said));
+    QVERIFY2(said.contains(QDir::toNativeSeparators(m_data->path())), qPrintable(said));
+#ifdef Q_OS_UNIX
+    QVERIFY2(said.contains(QStringLiteral("carpeta")), qPrintable(said));
+#endif
     // Told once; the simulators go on without recording.
     trigger(frame, "mnuControlar_Internet");
     auto client = connectTo(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor"))));

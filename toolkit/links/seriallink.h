@@ -4,7 +4,12 @@
 
 #include <QString>
 
+#ifdef Q_OS_WIN
+#include <memory>
+class QWinEventNotifier;
+#else
 class QSerialPort;
+#endif
 
 // A serial port and its speed. The rest of the line is the same for every user: 8 data
 // bits, no parity, one stop bit.
@@ -17,6 +22,10 @@ struct SerialSettings
 // A serial port as a link, as the windows open theirs: the line above, a receive buffer
 // of 1024 bytes, no flow control, the DTR line off, NUL bytes kept. Every read takes all
 // that waits. It may be destroyed from inside any of its own signals.
+//
+// On Linux it stands on Qt SerialPort (seriallink.cpp); on Windows, for which Qt
+// SerialPort cannot be built here, on the system's communications calls
+// (seriallink_win.cpp).
 class SerialLink : public Link
 {
     Q_OBJECT
@@ -39,12 +48,32 @@ public:
     void clearOutput();
 
 private:
+    const SerialSettings m_settings;
+#ifdef Q_OS_WIN
+    struct Io;
+
+    // Starts the read that waits for the next bytes; the system's error when it cannot.
+    unsigned long startWaiting();
+    void arrived();
+    void writeNext();
+    void written();
+    // The device failed while open: closed, and told once.
+    void lost(unsigned long systemError);
+
+    void *m_handle = nullptr;
+    std::unique_ptr<Io> m_io;
+    QWinEventNotifier *m_arrivals = nullptr;
+    QWinEventNotifier *m_writes = nullptr;
+    // Bytes waiting for the write in progress to end, and the bytes of that write.
+    QByteArray m_queued;
+    QByteArray m_writing;
+#else
     void readAll();
     void bytesWritten();
     void portError(int error);
     QString reason(int error) const;
 
-    const SerialSettings m_settings;
     QSerialPort *m_port = nullptr;
     bool m_settingDtr = false;
+#endif
 };

@@ -6,6 +6,10 @@ namespace SystemError {
 
 QString inSpanish(const QString &systemText)
 {
+#ifdef Q_OS_WIN
+    // Windows says it in the user's language already.
+    return systemText;
+#else
     // Qt's devices say what failed with qt_error_string(errno), translated or the C
     // library's own words, and keep no error number; the text tells which it was.
     struct Cause
@@ -27,6 +31,7 @@ QString inSpanish(const QString &systemText)
             return QString::fromUtf8(cause.words);
     }
     return systemText;
+#endif
 }
 
 } // namespace SystemError
