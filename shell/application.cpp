@@ -24,8 +24,11 @@ void setUp(QApplication &app)
     installQtTranslations(app);
 
     // The captions were measured for an 8-point sans of Arial's widths; Liberation Sans has
-    // them, where the desktop's default sans is wider and would cut the captions short.
-    QApplication::setFont(QFont(QStringLiteral("Liberation Sans"), 8));
+    // them on Linux, where the desktop's default sans is wider and would cut the captions
+    // short, and Windows has Arial itself.
+    QFont font(QStringLiteral("Liberation Sans"), 8);
+    font.setFamilies({QStringLiteral("Liberation Sans"), QStringLiteral("Arial")});
+    QApplication::setFont(font);
 }
 
 } // namespace Application

@@ -9,6 +9,10 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 // What Qt says while it looks for a display, held back: when it finds none, it ends the
@@ -39,6 +43,14 @@ void holdWhileLookingForDisplay(QtMsgType type, const QMessageLogContext &, cons
 
 int main(int argc, char *argv[])
 {
+#ifdef Q_OS_WIN
+    // A Windows desktop program has no console of its own: started from one, it writes
+    // its help, version and refusals there.
+    if (::AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
+#endif
     // The command line is read before anything needs a display, so that the help, the
     // version and a wrong value work in a text console or over SSH.
     CommandLine commandLine;

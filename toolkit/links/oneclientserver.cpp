@@ -36,6 +36,9 @@ QString listenFailure(quint16 port, QAbstractSocket::SocketError error, const QS
     case QAbstractSocket::AddressInUseError:
         return failed + QStringLiteral("lo está usando otra ventana u otro programa. Ciérrelo y vuelva "
                                        "a abrir esta ventana, o elija otro puerto con --puerto-tcp.");
+#ifdef Q_OS_LINUX
+    // Only Linux keeps the ports below 1024 for privileged programs; elsewhere the refusal
+    // has other causes, which the system's reason names.
     case QAbstractSocket::SocketAccessError:
         return failed + QStringLiteral("los puertos por debajo de 1024 necesitan privilegios. "
                                        "Permítalo con «sudo setcap cap_net_bind_service=+ep %1» o con "
@@ -43,6 +46,7 @@ QString listenFailure(quint16 port, QAbstractSocket::SocketError error, const QS
                                        "otro puerto con --puerto-tcp.")
                             .arg(QCoreApplication::applicationFilePath())
                             .arg(port);
+#endif
     default:
         return failed + systemReason + QLatin1Char('.');
     }

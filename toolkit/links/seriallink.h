@@ -61,6 +61,8 @@ private:
     void lost(unsigned long systemError);
 
     void *m_handle = nullptr;
+    // Held while the port is open, so that a second opener is refused.
+    void *m_lock = nullptr;
     std::unique_ptr<Io> m_io;
     QWinEventNotifier *m_arrivals = nullptr;
     QWinEventNotifier *m_writes = nullptr;

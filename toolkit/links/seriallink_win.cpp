@@ -1,23 +1,22 @@
 #include "seriallink.h"
 
-#include <QElapsedTimer>
 #include <QWinEventNotifier>
 
 #include <windows.h>
 
 #include <utility>
 
-// The Win32 communications calls, as small as the windows need them: one overlapped read
-// always waiting, and one overlapped write at a time with what was written meanwhile queued
-// behind it. Their events reach the event loop through QWinEventNotifier.
+// The Win32 communications calls, as small as the windows need them: one overlapped read of
+// a single byte always waiting (when it ends, whatever else has come is read with it), and
+// one overlapped write at a time with what was written meanwhile queued behind it. Their
+// events reach the event loop through QWinEventNotifier. A read that waits for one byte
+// without timeouts is the plainest overlapped read there is, and the one that Wine serves
+// as Windows does.
 
 namespace {
 
 // Qt's own receive buffer is a kilobyte on Linux too.
 constexpr DWORD kBufferSize = 1024;
-// A read returns as soon as a byte has come, or after this long with nothing: a read that
-// returns nothing sooner than that found the device gone.
-constexpr DWORD kQuietReadMs = 1000;
 
 QString reason(DWORD error)
 {
@@ -32,6 +31,7 @@ QString reason(DWORD error)
     case ERROR_NOT_SUPPORTED:
         return QStringLiteral("no es un puerto serie");
     case ERROR_HANDLE_EOF:
+    case ERROR_BROKEN_PIPE:
     case ERROR_BAD_COMMAND:
     case ERROR_GEN_FAILURE:
     case ERROR_DEV_NOT_EXIST:
@@ -51,9 +51,10 @@ struct SerialLink::Io
 {
     OVERLAPPED read{};
     OVERLAPPED write{};
+    // For the rest of a read, which has come already and ends at once.
+    OVERLAPPED rest{};
     char buffer[kBufferSize];
     bool reading = false;
-    QElapsedTimer readStarted;
 };
 
 SerialLink::SerialLink(const SerialSettings &settings, QObject *parent)
@@ -75,10 +76,20 @@ bool SerialLink::open()
     QString name = m_settings.device;
     if (!name.startsWith(QLatin1String("\\\\.\\")))
         name.prepend(QLatin1String("\\\\.\\"));
+    // Windows gives a port to one opener at a time; a lock of ours says so where the system
+    // does not (Wine), as Qt SerialPort's lock file does on Linux.
+    const QString lockName = QStringLiteral("Local\\brazo-serie-") + name.mid(4).toUpper();
+    HANDLE lock = ::CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t *>(lockName.utf16()));
+    if (lock && ::GetLastError() == ERROR_ALREADY_EXISTS) {
+        ::CloseHandle(lock);
+        setErrorString(reason(ERROR_SHARING_VIOLATION));
+        return false;
+    }
     HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(name.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
         setErrorString(reason(::GetLastError()));
+        ::CloseHandle(lock);
         return false;
     }
     DCB line{};
@@ -101,23 +112,24 @@ bool SerialLink::open()
         line.fDtrControl = DTR_CONTROL_DISABLE;
         line.fNull = FALSE;
         line.fAbortOnError = FALSE;
+        // No timeouts: a read ends when it has all the bytes it asked for.
         COMMTIMEOUTS timeouts{};
-        timeouts.ReadIntervalTimeout = MAXDWORD;
-        timeouts.ReadTotalTimeoutMultiplier = MAXDWORD;
-        timeouts.ReadTotalTimeoutConstant = kQuietReadMs;
         set = ::SetCommState(handle, &line) && ::SetupComm(handle, kBufferSize, kBufferSize)
               && ::SetCommTimeouts(handle, &timeouts);
     }
     if (!set) {
         setErrorString(reason(::GetLastError()));
         ::CloseHandle(handle);
+        ::CloseHandle(lock);
         return false;
     }
 
     m_handle = handle;
+    m_lock = lock;
     m_io = std::make_unique<Io>();
     m_io->read.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_io->write.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    m_io->rest.hEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     m_arrivals = new QWinEventNotifier(m_io->read.hEvent);
     m_writes = new QWinEventNotifier(m_io->write.hEvent);
     connect(m_arrivals, &QWinEventNotifier::activated, this, &SerialLink::arrived);
@@ -144,6 +156,7 @@ void SerialLink::close()
     if (!m_writing.isEmpty())
         ::GetOverlappedResult(handle, &m_io->write, &ignored, TRUE);
     ::CloseHandle(handle);
+    ::CloseHandle(std::exchange(m_lock, nullptr));
     // We may be inside one of the notifiers' own signals: they go later.
     for (QWinEventNotifier *notifier : {std::exchange(m_arrivals, nullptr), std::exchange(m_writes, nullptr)}) {
         disconnect(notifier, nullptr, this, nullptr);
@@ -152,6 +165,7 @@ void SerialLink::close()
     }
     ::CloseHandle(m_io->read.hEvent);
     ::CloseHandle(m_io->write.hEvent);
+    ::CloseHandle(m_io->rest.hEvent);
     m_io.reset();
     m_queued.clear();
     m_writing.clear();
@@ -208,8 +222,7 @@ void SerialLink::clearOutput()
 
 unsigned long SerialLink::startWaiting()
 {
-    m_io->readStarted.start();
-    if (!::ReadFile(m_handle, m_io->buffer, kBufferSize, nullptr, &m_io->read) && ::GetLastError() != ERROR_IO_PENDING)
+    if (!::ReadFile(m_handle, m_io->buffer, 1, nullptr, &m_io->read) && ::GetLastError() != ERROR_IO_PENDING)
         return ::GetLastError();
     m_io->reading = true;
     return 0;
@@ -229,11 +242,25 @@ void SerialLink::arrived()
         return;
     }
     m_io->reading = false;
-    if (count == 0 && m_io->readStarted.elapsed() < kQuietReadMs / 2) {
+    // Without timeouts, a read that ends with nothing found the end of the device.
+    if (count == 0) {
         lost(ERROR_HANDLE_EOF);
         return;
     }
-    const QByteArray bytes(m_io->buffer, int(count));
+    // Everything that waits behind the first byte is part of the same read.
+    COMSTAT status{};
+    DWORD errors = 0;
+    DWORD rest = 0;
+    if (::ClearCommError(m_handle, &errors, &status) && status.cbInQue > 0) {
+        const DWORD wanted = qMin<DWORD>(status.cbInQue, kBufferSize - count);
+        if ((!::ReadFile(m_handle, m_io->buffer + count, wanted, nullptr, &m_io->rest)
+             && ::GetLastError() != ERROR_IO_PENDING)
+            || !::GetOverlappedResult(m_handle, &m_io->rest, &rest, TRUE)) {
+            lost(::GetLastError());
+            return;
+        }
+    }
+    const QByteArray bytes(m_io->buffer, int(count + rest));
     // The next read waits before anyone hears of this one: the receiver may close the link.
     if (const unsigned long error = startWaiting()) {
         lost(error);

@@ -24,4 +24,7 @@ convert -size 256x256 xc:none \
 for size in 256 128 64 48 32 24 22 16; do
     convert "$work/brazo-256.png" -resize "${size}x${size}" -depth 8 -strip "$out/brazo-$size.png"
 done
-identify "$out"/brazo-*.png
+# The Windows program's icon: the same pictures in one file.
+convert "$out/brazo-16.png" "$out/brazo-24.png" "$out/brazo-32.png" "$out/brazo-48.png" "$out/brazo-64.png" \
+    "$out/brazo-256.png" "$out/brazo.ico"
+identify "$out"/brazo-*.png "$out/brazo.ico"
