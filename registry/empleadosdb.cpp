@@ -87,7 +87,7 @@ QString EmpleadosDb::defaultPath()
 }
 
 EmpleadosDb::EmpleadosDb(const QString &path)
-    : m_path(path)
+    : m_path(path.isEmpty() ? defaultPath() : path)
 {
     static int instances = 0;
     m_connection = QStringLiteral("EmpleadosDb-%1").arg(++instances);

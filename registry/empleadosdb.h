@@ -25,8 +25,9 @@ public:
     static QString defaultPath();
     static QString tableName() { return QStringLiteral("Empleados"); }
 
-    // The database in that file; it is opened by open().
-    explicit EmpleadosDb(const QString &path = defaultPath());
+    // The database in that file (empty: defaultPath(), found when the application has its
+    // name); it is opened by open().
+    explicit EmpleadosDb(const QString &path = QString());
     ~EmpleadosDb();
     EmpleadosDb(const EmpleadosDb &) = delete;
     EmpleadosDb &operator=(const EmpleadosDb &) = delete;

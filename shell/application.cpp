@@ -8,10 +8,15 @@
 
 namespace Application {
 
+void setIdentity()
+{
+    QCoreApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BRAZO_VERSION));
+}
+
 void setUp(QApplication &app)
 {
-    QApplication::setApplicationName(QStringLiteral("TorvaneElectronico"));
-    QApplication::setApplicationVersion(QStringLiteral(BRAZO_VERSION));
+    setIdentity();
     // The frame and the task bar show the program's icon, and the desktop finds the
     // program's entry by this name. The larger sizes are the desktop's, from the installed
     // theme: every size given here is decoded and handed to the window system.

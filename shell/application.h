@@ -4,9 +4,12 @@ class QApplication;
 
 namespace Application {
 
+// The program's name and version, which also name its data folder: set before anything
+// asks where that is.
+void setIdentity();
+
 // What the program sets once for the whole application before its first window: its
-// name, version and icon, Qt's own texts in Spanish, and the font the windows were laid
-// out for.
+// identity and icon, Qt's own texts in Spanish, and the font the windows were laid out for.
 void setUp(QApplication &app);
 
 } // namespace Application

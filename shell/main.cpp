@@ -53,6 +53,7 @@ int main(int argc, char *argv[])
 #endif
     // The command line is read before anything needs a display, so that the help, the
     // version and a wrong value work in a text console or over SSH.
+    Application::setIdentity();
     CommandLine commandLine;
     {
         QCoreApplication reading(argc, argv);

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "empleadosdb.h"
-
 #include <QString>
 
 // What the user may choose for the program's links and its recording. main() builds it
@@ -20,6 +18,6 @@ struct Settings
     quint16 tcpPort = kDefaultTcpPort;
     // Where the simulators record what they receive; empty: no recording.
     QString messageLog;
-    // The employees' database.
-    QString registryPath = EmpleadosDb::defaultPath();
+    // The employees' database; empty: the one in the user's data folder.
+    QString registryPath;
 };

@@ -4,6 +4,7 @@
 #include "ptypair.h"
 
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -111,6 +112,13 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
     QCOMPARE(screen.pixel(*origin + QPoint(168, 65)), black);
     QCOMPARE(screen.pixel(*origin + QPoint(193, 40)), black);
     QCOMPARE(screen.pixel(*origin + QPoint(215, 94)), qRgb(255, 255, 255));
+
+    // "&Ver" then "&Registro de Usuarios": the registry's file is in the program's own
+    // data folder.
+    run({"xdotool", "windowfocus", "--sync", window});
+    run({"xdotool", "key", "--delay", "300", "alt+v", "r"});
+    const QString registry = data.filePath(QStringLiteral("TorvaneElectronico/TorvaneElectronico.db"));
+    QVERIFY2(poll([&registry] { return QFileInfo::exists(registry); }), qPrintable(registry));
     program.terminate();
     program.waitForFinished(5000);
 }
