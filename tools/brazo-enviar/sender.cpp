@@ -33,7 +33,7 @@ Sender::Sender(Link *link, const Pacing &pacing, const Script &script, const QSt
         if (m_ready)
             finish(1, QStringLiteral("Se perdió el enlace con %1: %2.").arg(m_target, reason));
         else
-            finish(1, QStringLiteral("No hay enlace con %1: %2. %3").arg(m_target, reason, m_hint).trimmed());
+            noLink(reason);
     });
     connect(m_link, &Link::closed, this, [this] {
         finish(1, QStringLiteral("Se cerró el enlace con %1 antes del último mensaje.").arg(m_target));
@@ -43,7 +43,12 @@ Sender::Sender(Link *link, const Pacing &pacing, const Script &script, const QSt
 void Sender::start()
 {
     if (!m_link->open())
-        finish(1, QStringLiteral("No hay enlace con %1: %2. %3").arg(m_target, m_link->errorString(), m_hint).trimmed());
+        noLink(m_link->errorString());
+}
+
+void Sender::noLink(const QString &reason)
+{
+    finish(1, QStringLiteral("No hay enlace con %1: %2. %3").arg(m_target, reason, m_hint).trimmed());
 }
 
 void Sender::linkReady()

@@ -39,6 +39,8 @@ signals:
 
 private:
     void linkReady();
+    // The link could not be made.
+    void noLink(const QString &reason);
     void sendNext();
     void messageSent();
     void finish(int status, const QString &error = QString());
