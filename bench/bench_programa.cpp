@@ -1,7 +1,7 @@
 // The whole program on an X server of its own, measured from outside as a user would meet it:
 // - a client at the serial line's top rate, 640 messages a second, into the network
 //   simulator: the program's CPU for each message, painting included, and its share of a
-//   core;
+//   core; the same with the simulator's 3D view open beside it, and the ratio;
 // - launch to the main window on screen, and peak memory once every child window is open,
 //   against a bare Qt Widgets program with a multiple-document area and two sub-windows,
 //   and against the same with a database file, a TCP port and a serial port open, launched
@@ -147,6 +147,26 @@ void focus(const char *title)
         std::fprintf(stderr, "No se encontró la ventana %s\n", title);
 }
 
+// Whether the 3D view is on screen: its tool marker's orange is nowhere else.
+bool toolMarkerOnScreen()
+{
+    Display *display = XOpenDisplay(nullptr);
+    const Window root = DefaultRootWindow(display);
+    XWindowAttributes attributes;
+    XGetWindowAttributes(display, root, &attributes);
+    XImage *image = XGetImage(display, root, 0, 0, unsigned(attributes.width), unsigned(attributes.height), AllPlanes,
+                              ZPixmap);
+    bool found = false;
+    for (int y = 0; image && !found && y < image->height; ++y) {
+        for (int x = 0; !found && x < image->width; ++x)
+            found = (XGetPixel(image, x, y) & 0xFFFFFF) == 0xFF8C00;
+    }
+    if (image)
+        XDestroyImage(image);
+    XCloseDisplay(display);
+    return found;
+}
+
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
@@ -182,6 +202,66 @@ int connectTo(int port)
         std::this_thread::sleep_for(std::chrono::milliseconds(100));
     }
     return -1;
+}
+
+// One run of 640 messages a second into the network simulator of a new program, which
+// records them in log unless it is empty. The frame fills the screen, for the 3D view to
+// stand beside the simulator: without a window manager it keeps its restored size. No
+// messages counted if the program could not be driven.
+struct Run
+{
+    int count = 0;
+    double wall = 0.0;
+    double cpu = 0.0;
+};
+
+Run messagesAt640(int seconds, bool view3d, const std::string &log)
+{
+    const int port = freePort();
+    std::vector<std::string> command{BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port)};
+    if (!log.empty())
+        command.insert(command.end(), {"--registro-mensajes", log});
+    pid_t program = 0;
+    launchUntilMapped(command, "MDIForm1", &program);
+    if (std::system("xdotool windowsize $(xdotool search --name '^MDIForm1$' | head -1) 1280 1000") != 0)
+        std::fprintf(stderr, "No se pudo agrandar la ventana principal\n");
+    focus("MDIForm1");
+    keys("alt+c i");
+    if (view3d) {
+        // From the keyboard, as a user without a mouse would: Tab to the top view, its
+        // context menu, its one entry.
+        keys("Tab Tab Tab Tab shift+F10 Return");
+        if (!toolMarkerOnScreen()) {
+            std::fprintf(stderr, "No se abrió la Vista 3D\n");
+            stop(program);
+            return {};
+        }
+    }
+    const int client = connectTo(port);
+    if (client < 0) {
+        std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
+        stop(program);
+        return {};
+    }
+    Run run;
+    run.count = seconds * 640;
+    const double cpuBefore = cpuSeconds(program);
+    const Clock::time_point start = Clock::now();
+    Clock::time_point next = start;
+    for (int k = 0; k < run.count; ++k) {
+        std::this_thread::sleep_until(next);
+        const std::string message = "A" + std::to_string(k % 300 - 150);
+        if (::send(client, message.data(), message.size(), 0) != ssize_t(message.size()))
+            break;
+        next += std::chrono::microseconds(1562);
+    }
+    run.wall = std::chrono::duration<double>(Clock::now() - start).count();
+    // The last messages handled; the recording reaches its file within a second.
+    std::this_thread::sleep_for(std::chrono::milliseconds(log.empty() ? 200 : 1500));
+    run.cpu = cpuSeconds(program) - cpuBefore;
+    ::close(client);
+    stop(program);
+    return run;
 }
 
 } // namespace
@@ -238,51 +318,32 @@ int main(int argc, char **argv)
                 median(programMemory), median(bareMemory), median(programMemory) / median(bareMemory),
                 median(floorMemory), median(programMemory) / median(floorMemory));
 
-    // 640 messages a second into the network simulator alone, for the given time; then a
+    // 640 messages a second into the network simulator for the given time, alone and with
+    // its 3D view beside it, in turns, three times each: the medians are compared. Then a
     // short run recorded by the program itself shows that every message was handled alone.
-    for (const bool recorded : {false, true}) {
-        const int port = freePort();
-        const std::string log = data.filePath(QStringLiteral("mensajes.csv")).toStdString();
-        std::vector<std::string> command{BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port)};
-        if (recorded)
-            command.insert(command.end(), {"--registro-mensajes", log});
-        pid_t program = 0;
-        launchUntilMapped(command, "MDIForm1", &program);
-        focus("MDIForm1");
-        keys("alt+c i");
-        const int client = connectTo(port);
-        if (client < 0) {
-            std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
-            return 1;
+    std::vector<double> alone, beside;
+    for (int round = 0; round < 3; ++round) {
+        for (const bool view3d : {false, true}) {
+            const Run run = messagesAt640(seconds, view3d, std::string());
+            if (run.count == 0)
+                return 1;
+            (view3d ? beside : alone).push_back(run.cpu / run.count * 1e6);
+            std::printf("%d mensajes en %.1f s%s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", run.count,
+                        run.wall, view3d ? ", con la Vista 3D" : "", 100.0 * run.cpu / run.wall,
+                        run.cpu / run.count * 1e6);
         }
-        const int count = (recorded ? 3 : seconds) * 640;
-        const double cpuBefore = cpuSeconds(program);
-        const Clock::time_point start = Clock::now();
-        Clock::time_point next = start;
-        for (int k = 0; k < count; ++k) {
-            std::this_thread::sleep_until(next);
-            const std::string message = "A" + std::to_string(k % 300 - 150);
-            if (::send(client, message.data(), message.size(), 0) != ssize_t(message.size()))
-                break;
-            next += std::chrono::microseconds(1562);
-        }
-        const double wall = std::chrono::duration<double>(Clock::now() - start).count();
-        // The last messages handled; the recording reaches its file within a second.
-        std::this_thread::sleep_for(std::chrono::milliseconds(recorded ? 1500 : 200));
-        const double cpu = cpuSeconds(program) - cpuBefore;
-        ::close(client);
-        stop(program);
-        if (!recorded) {
-            std::printf("%d mensajes en %.1f s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", count, wall,
-                        100.0 * cpu / wall, cpu / count * 1e6);
-            continue;
-        }
-        std::ifstream rows(log);
-        int moved = 0;
-        for (std::string row; std::getline(rows, row);)
-            moved += row.find(",Q1=") != std::string::npos;
-        std::printf("Grabado por el programa: %d de %d mensajes movieron el brazo, cada uno leído solo\n", moved, count);
     }
+    std::printf("Medianas: %.0f µs por mensaje, %.0f µs con la Vista 3D abierta: razón %.2f\n", median(alone),
+                median(beside), median(beside) / median(alone));
+
+    const std::string log = data.filePath(QStringLiteral("mensajes.csv")).toStdString();
+    const Run recorded = messagesAt640(3, false, log);
+    std::ifstream rows(log);
+    int moved = 0;
+    for (std::string row; std::getline(rows, row);)
+        moved += row.find(",Q1=") != std::string::npos;
+    std::printf("Grabado por el programa: %d de %d mensajes movieron el brazo, cada uno leído solo\n", moved,
+                recorded.count);
 
     stop(xServer);
     return 0;

@@ -8,8 +8,11 @@
 
 #include <QAccessible>
 #include <QFont>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
+#include <QShortcut>
 
 namespace {
 
@@ -71,6 +74,16 @@ ArmPanel::ArmPanel(QWidget *surface, const ArmPanelLayout &layout)
     m_side->setAccessibleName(QStringLiteral("Vista lateral del brazo"));
     arm::setUpTopView(m_top);
     arm::setUpSideView(m_side);
+    for (PictureArea *area : {m_top, m_side}) {
+        // A right click, or the menu key where the platform makes it a context menu event.
+        area->setContextMenuPolicy(Qt::CustomContextMenu);
+        connect(area, &QWidget::customContextMenuRequested, this,
+                [this, area](const QPoint &at) { showViewMenu(area, at); });
+        // Shift+F10 is the menu key's other name, which only some platforms translate.
+        auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), area);
+        menuKey->setContext(Qt::WidgetShortcut);
+        connect(menuKey, &QShortcut::activated, this, [this, area] { showViewMenu(area, area->rect().center()); });
+    }
 
     titleLabel(surface, "lblPosicionX", QStringLiteral("POSICION EN X"), layout.lblPosicionX,
                kFirstReadoutTitleBack);
@@ -124,6 +137,17 @@ JointMessageOutcome ArmPanel::JointMessage(const QString &received)
     outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
     outcome.degrees = degrees.value_or(0);
     return outcome;
+}
+
+void ArmPanel::showViewMenu(QWidget *view, const QPoint &at)
+{
+    auto *menu = new QMenu(view);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *view3d = menu->addAction(QStringLiteral("Vista 3D…"));
+    connect(view3d, &QAction::triggered, this, &ArmPanel::view3dRequested);
+    // The only entry, ready for Return when the menu came from the keyboard.
+    menu->setActiveAction(view3d);
+    menu->popup(view->mapToGlobal(at));
 }
 
 void ArmPanel::txtQ_Change(int joint)

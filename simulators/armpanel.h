@@ -4,6 +4,7 @@
 
 #include <QLocale>
 #include <QObject>
+#include <QPoint>
 #include <QRect>
 
 class PictureArea;
@@ -37,7 +38,8 @@ struct JointMessageOutcome
 // The arm of a simulator window: the four joint entries, the three position readouts,
 // the two views with their titles and axis letters, the model behind them, the
 // UpdateArm step and the handling of one received joint message. Both simulator windows
-// host one, whatever feeds it. Its controls carry their designed names.
+// host one, whatever feeds it. Its controls carry their designed names. Each view has a
+// context menu whose one entry asks for the window's 3D view.
 class ArmPanel : public QObject
 {
     Q_OBJECT
@@ -63,11 +65,15 @@ public:
 signals:
     // After every UpdateArm, once the views are drawn.
     void armUpdated();
+    // The user chose "Vista 3D…" in a view's context menu.
+    void view3dRequested();
 
 private:
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
     // joint's transform, the readouts and the views stay as they were.
     void txtQ_Change(int joint);
+    // The context menu of a view, at a point of it.
+    void showViewMenu(QWidget *view, const QPoint &at);
 
     arm::ArmModel m_model;
     // The user's locale, read once: reading it costs more than the kinematics.

@@ -76,3 +76,9 @@ void frmBrazo::linkFailed(const QString &reason, bool atLoad)
                                                         "cierre y vuelva a abrir esta ventana para volver a usar el puerto.")});
     showMessageLater(text, kCaption);
 }
+
+QString frmBrazo::view3dCaption() const
+{
+    // The simulator as the menu "Controlar desde..." names it.
+    return QStringLiteral("Vista 3D - Maquina Serial");
+}

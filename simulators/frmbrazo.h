@@ -19,6 +19,7 @@ protected:
     QSize designClientSize() const override;
     QString origin() const override;
     void linkFailed(const QString &reason, bool atLoad) override;
+    QString view3dCaption() const override;
 
 private:
     const QString m_serialDevice;

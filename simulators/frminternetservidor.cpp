@@ -98,3 +98,9 @@ void frmInternetServidor::linkFailed(const QString &reason, bool)
                                                                     "escritos siguen moviendo el brazo.")}),
                      QStringLiteral("Controlar desde Internet"));
 }
+
+QString frmInternetServidor::view3dCaption() const
+{
+    // The simulator as the menu "Controlar desde..." names it.
+    return QStringLiteral("Vista 3D - Internet");
+}

@@ -23,6 +23,7 @@ protected:
     void Form_Load() override;
     QString origin() const override;
     void linkFailed(const QString &reason, bool atLoad) override;
+    QString view3dCaption() const override;
 
 private:
     struct Ui;

@@ -1,9 +1,13 @@
 #include "simulatorform.h"
 
 #include "armpanel.h"
+#include "frmvista3d.h"
 #include "link.h"
 #include "messagerecorder.h"
 #include "winansi.h"
+
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 struct SimulatorForm::Ui : FormControls
 {
@@ -17,7 +21,12 @@ SimulatorForm::SimulatorForm(QWidget *parent)
 {
 }
 
-SimulatorForm::~SimulatorForm() = default;
+SimulatorForm::~SimulatorForm()
+{
+    // The 3D view goes with its simulator: its frame is the sub-window that holds it.
+    if (m_view3d)
+        delete m_view3d->subWindow();
+}
 
 void SimulatorForm::setRecorder(MessageRecorder *recorder)
 {
@@ -31,6 +40,7 @@ void SimulatorForm::createArm(QWidget *surface, const ArmPanelLayout &layout, Li
     m_ui->link = link;
     connect(link, &Link::received, this, &SimulatorForm::received);
     connect(link, &Link::failed, this, [this](const QString &reason) { linkFailed(reason, false); });
+    connect(m_ui->arm, &ArmPanel::view3dRequested, this, &SimulatorForm::showView3d);
 }
 
 void SimulatorForm::Form_Load()
@@ -43,6 +53,17 @@ void SimulatorForm::Form_Load()
 void SimulatorForm::Form_Unload()
 {
     m_ui->link->close();
+    if (m_view3d && m_view3d->isLoaded())
+        m_view3d->subWindow()->close();
+}
+
+void SimulatorForm::showView3d()
+{
+    if (!m_view3d)
+        m_view3d = new frmVista3D(view3dCaption(), this);
+    // An open 3D view already shows this load's arm: it closed with the previous load.
+    m_view3d->setArm(m_ui->arm);
+    m_view3d->showIn(subWindow()->mdiArea());
 }
 
 void SimulatorForm::received(const QByteArray &bytes)

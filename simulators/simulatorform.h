@@ -9,11 +9,13 @@ class ArmPanel;
 class Link;
 struct ArmPanelLayout;
 class MessageRecorder;
+class frmVista3D;
 
 // What the two simulator windows share: the arm, a link whose every receive is one joint
 // message for it, the recording of those receives, and a load that opens the link. A
 // window supplies its caption, its layout, its link, where a receive came from and what
-// the user is told when the link fails; nothing is ever sent on the link.
+// the user is told when the link fails; nothing is ever sent on the link. Each window has
+// its own 3D view, opened from its views' context menu and closed with the window.
 class SimulatorForm : public MdiForm
 {
     Q_OBJECT
@@ -40,12 +42,18 @@ protected:
     virtual QString origin() const = 0;
     // Tells the user that the link could not open at load, or failed later.
     virtual void linkFailed(const QString &reason, bool atLoad) = 0;
+    // The caption of this window's 3D view.
+    virtual QString view3dCaption() const = 0;
 
 private:
     struct Ui;
 
     void received(const QByteArray &bytes);
+    // Opens the 3D view in this window's frame, or brings it to the front.
+    void showView3d();
 
     QPointer<Ui> m_ui;
     QPointer<MessageRecorder> m_recorder;
+    // Created at the first request, one for the window's life.
+    QPointer<frmVista3D> m_view3d;
 };

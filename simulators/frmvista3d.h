@@ -1,0 +1,43 @@
+#pragma once
+
+#include "mdiform.h"
+
+#include <QPointer>
+#include <QString>
+
+class ArmPanel;
+namespace arm {
+struct ArmModel;
+}
+
+// The arm of one simulator window in three dimensions, with the Denavit-Hartenberg
+// parameters of its links and the tool position. It follows that window's arm alone and
+// draws the latest pose once a frame, however many messages move it.
+class frmVista3D : public MdiForm
+{
+    Q_OBJECT
+
+public:
+    // The caption names the simulator window it belongs to.
+    explicit frmVista3D(const QString &caption, QWidget *parent = nullptr);
+    ~frmVista3D() override;
+
+    // The arm shown from the next load on.
+    void setArm(ArmPanel *arm);
+
+protected:
+    void createControls(QWidget *surface) override;
+    QSize designClientSize() const override;
+    void Form_Load() override;
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    struct Ui;
+
+    // The joint angles, the tool position and the view's description.
+    void showNumbers(const arm::ArmModel &model);
+    void setCell(int row, int column, const QString &text);
+
+    QPointer<ArmPanel> m_arm;
+    QPointer<Ui> m_ui;
+};
