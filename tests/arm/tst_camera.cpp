@@ -51,7 +51,6 @@ void TestCamera::project_data()
     QTest::newRow("target at the centre") << 37.0 << -12.0 << offTarget(0, 0, 0) << QPointF(200, 150) << d;
     QTest::newRow("from -y: x right") << -90.0 << 0.0 << offTarget(e, 0, 0) << QPointF(350, 150) << d;
     QTest::newRow("from -y: z up") << -90.0 << 0.0 << offTarget(0, 0, e) << QPointF(200, 0) << d;
-    QTest::newRow("from -y: y away") << -90.0 << 0.0 << offTarget(0, 10, 0) << QPointF(200, 150) << d + 10;
     QTest::newRow("from +x: y right") << 0.0 << 0.0 << offTarget(0, e, 0) << QPointF(350, 150) << d;
     QTest::newRow("from +x: x toward") << 0.0 << 0.0 << offTarget(10, 0, 0) << QPointF(200, 150) << d - 10;
     QTest::newRow("from -x: y left") << 180.0 << 0.0 << offTarget(0, e, 0) << QPointF(50, 150) << d;
@@ -106,10 +105,6 @@ void TestCamera::moves()
     QTEST(camera.yawDeg, "yaw");
     QTEST(camera.pitchDeg, "pitch");
     QTEST(camera.distance, "distance");
-    camera.reset();
-    QCOMPARE(camera.yawDeg, Camera::kYawDeg);
-    QCOMPARE(camera.pitchDeg, Camera::kPitchDeg);
-    QCOMPARE(camera.distance, Camera::kDistance);
 }
 
 QTEST_APPLESS_MAIN(TestCamera)

@@ -69,44 +69,43 @@ QString captionOf(const QWidget *widget)
     return QString();
 }
 
-const char *const kChildMode = "BRAZO_PRUEBA_SALIR";
-const char *const kSignalMode = "BRAZO_PRUEBA_SENAL";
+// What a child process of this test does, and the identifier of the record it types.
+const char *const kChildMode = "BRAZO_PRUEBA_HIJO";
 
-// A child process of this test: a registry record typed and a client connected, then
-// "&Salir". It returns only if "&Salir" did not end the program.
-int runChild(const QString &identifier)
+// A child process of this test: the network simulator open and recording, a client
+// connected to it, and a registry record typed. Then "&Salir", or it tells its port on the
+// standard output and waits to be stopped. It returns only if the program did not end.
+int runChild(const QString &mode, const QString &identifier)
 {
-    MDIPrincipal frame(settings());
+    Settings recorded = settings();
+    recorded.messageLog = qEnvironmentVariable(kDataFolder) + QStringLiteral("/mensajes.csv");
+    MDIPrincipal frame(recorded);
     frame.show();
-    trigger(frame, "mnuVer_Comunicacion_Internet");
-    auto client = connectTo(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmServidor"))));
+    trigger(frame, "mnuControlar_Internet");
+    const quint16 port = shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")));
     trigger(frame, "mnuVer_RegistroUsuarios");
     auto *registry = frame.findChild<QWidget *>(QStringLiteral("frmRegistros"));
     control<QPushButton>(registry, "cmdagregar")->click();
     control<QLineEdit>(registry, "txtidEmpleado")->setText(identifier);
     control<QLineEdit>(registry, "txtnombreEmpleado")->setText(QStringLiteral("Ana"));
-    trigger(frame, "mnuSalir");
-    return client ? 3 : 4;
-}
-
-// A child process with the network simulator open and recording, and a record typed into
-// the registry; it tells its port on the standard output and waits to be stopped.
-int runUntilStopped(const QString &recording)
-{
-    Settings recorded = settings();
-    recorded.messageLog = recording;
-    MDIPrincipal frame(recorded);
-    frame.show();
-    trigger(frame, "mnuVer_RegistroUsuarios");
-    auto *registry = frame.findChild<QWidget *>(QStringLiteral("frmRegistros"));
-    control<QPushButton>(registry, "cmdagregar")->click();
-    control<QLineEdit>(registry, "txtidEmpleado")->setText(QStringLiteral("E77"));
-    control<QLineEdit>(registry, "txtnombreEmpleado")->setText(QStringLiteral("Ana"));
-    trigger(frame, "mnuControlar_Internet");
-    std::printf("%u\n", unsigned(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")))));
+    if (mode == QLatin1String("salir")) {
+        auto client = connectTo(port);
+        trigger(frame, "mnuSalir");
+        return client ? 3 : 4;
+    }
+    std::printf("%u\n", unsigned(port));
     std::fflush(stdout);
     QApplication::exec();
     return 5;
+}
+
+// This test's program again, as a child that does what the mode says.
+void startChild(QProcess &child, const QString &mode, const QString &identifier)
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QLatin1String(kChildMode), mode + QLatin1Char(' ') + identifier);
+    child.setProcessEnvironment(environment);
+    child.start(QCoreApplication::applicationFilePath(), {});
 }
 
 } // namespace
@@ -184,46 +183,46 @@ void TestMdiPrincipal::everyWindow_controlsInPlaceNamedAndReachedByTab()
     QCOMPARE(windows.size(), 6);
     QStringList windowNames;
     for (QMdiSubWindow *window : windows) {
-    frame.findChild<QMdiArea *>()->setActiveSubWindow(window);
-    // A name of its own for each window, which says the caption it shows too.
-    const QString windowName = QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name);
-    QVERIFY2(!windowNames.contains(windowName) && windowName.startsWith(window->windowTitle()), qPrintable(windowName));
-    windowNames << windowName;
-    const QWidget *surface = control(window->widget(), "surface");
-    const QList<QWidget *> controls = surface->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
-    QList<QWidget *> inputs;
-    for (QWidget *widget : controls) {
-        const QString name = widget->objectName();
-        QVERIFY2(surface->rect().contains(widget->geometry()), qPrintable(name));
-        QVERIFY2(!QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty(), qPrintable(name));
-        const QString caption = captionOf(widget);
-        if (!caption.isEmpty()) {
-            const QFontMetrics metrics = widget->fontMetrics();
-            const QRect room = widget->contentsRect();
-            QVERIFY2(metrics.horizontalAdvance(caption) <= room.width() && metrics.height() <= room.height(),
-                     qPrintable(QStringLiteral("%1: %2 in %3 x %4").arg(name, caption).arg(room.width()).arg(room.height())));
+        frame.findChild<QMdiArea *>()->setActiveSubWindow(window);
+        // A name of its own for each window, which says the caption it shows too.
+        const QString windowName = QAccessible::queryAccessibleInterface(window)->text(QAccessible::Name);
+        QVERIFY2(!windowNames.contains(windowName) && windowName.startsWith(window->windowTitle()), qPrintable(windowName));
+        windowNames << windowName;
+        const QWidget *surface = control(window->widget(), "surface");
+        const QList<QWidget *> controls = surface->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        QList<QWidget *> inputs;
+        for (QWidget *widget : controls) {
+            const QString name = widget->objectName();
+            QVERIFY2(surface->rect().contains(widget->geometry()), qPrintable(name));
+            QVERIFY2(!QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name).isEmpty(), qPrintable(name));
+            const QString caption = captionOf(widget);
+            if (!caption.isEmpty()) {
+                const QFontMetrics metrics = widget->fontMetrics();
+                const QRect room = widget->contentsRect();
+                QVERIFY2(metrics.horizontalAdvance(caption) <= room.width() && metrics.height() <= room.height(),
+                         qPrintable(QStringLiteral("%1: %2 in %3 x %4").arg(name, caption).arg(room.width()).arg(room.height())));
+            }
+            if (!isInput(widget))
+                continue;
+            for (const QWidget *other : std::as_const(inputs))
+                QVERIFY2(!widget->geometry().intersects(other->geometry()), qPrintable(name + " / " + other->objectName()));
+            inputs << widget;
         }
-        if (!isInput(widget))
-            continue;
-        for (const QWidget *other : std::as_const(inputs))
-            QVERIFY2(!widget->geometry().intersects(other->geometry()), qPrintable(name + " / " + other->objectName()));
-        inputs << widget;
-    }
 
-    QList<QWidget *> focusable;
-    for (QWidget *widget : surface->findChildren<QWidget *>())
-        if (widget->focusPolicy() & Qt::TabFocus)
-            focusable << widget;
-    focusable.first()->setFocus();
-    QWidget *start = QApplication::focusWidget();
-    QList<QWidget *> visited;
-    for (int i = 0; i < focusable.size(); ++i) {
-        visited << QApplication::focusWidget();
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-    }
-    QCOMPARE(QApplication::focusWidget(), start);
-    for (QWidget *widget : std::as_const(focusable))
-        QVERIFY2(visited.count(widget) == 1, qPrintable(widget->objectName()));
+        QList<QWidget *> focusable;
+        for (QWidget *widget : surface->findChildren<QWidget *>())
+            if (widget->focusPolicy() & Qt::TabFocus)
+                focusable << widget;
+        focusable.first()->setFocus();
+        QWidget *start = QApplication::focusWidget();
+        QList<QWidget *> visited;
+        for (int i = 0; i < focusable.size(); ++i) {
+            visited << QApplication::focusWidget();
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        }
+        QCOMPARE(QApplication::focusWidget(), start);
+        for (QWidget *widget : std::as_const(focusable))
+            QVERIFY2(visited.count(widget) == 1, qPrintable(widget->objectName()));
     }
 }
 
@@ -270,10 +269,7 @@ void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
     QVERIFY(SqliteFile::execAll(database, {QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY, Nombre TEXT)"),
                                            QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Primera')")}));
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(kChildMode), identifier);
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {});
+    startChild(child, QStringLiteral("salir"), identifier);
     QVERIFY(child.waitForFinished(20000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
@@ -301,10 +297,7 @@ void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
     QFETCH(int, signal);
     const QString recording = m_data->filePath(QStringLiteral("mensajes.csv"));
     QProcess child;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(QLatin1String(kSignalMode), recording);
-    child.setProcessEnvironment(environment);
-    child.start(QCoreApplication::applicationFilePath(), {});
+    startChild(child, QStringLiteral("senal"), QStringLiteral("E77"));
     QVERIFY(child.waitForReadyRead(20000));
     auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
     QVERIFY(client);
@@ -348,10 +341,10 @@ int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     Application::setUp(app);
-    if (qEnvironmentVariableIsSet(kChildMode))
-        return runChild(qEnvironmentVariable(kChildMode));
-    if (qEnvironmentVariableIsSet(kSignalMode))
-        return runUntilStopped(qEnvironmentVariable(kSignalMode));
+    if (qEnvironmentVariableIsSet(kChildMode)) {
+        const QStringList child = qEnvironmentVariable(kChildMode).split(QLatin1Char(' '));
+        return runChild(child.first(), child.value(1));
+    }
     TestMdiPrincipal test;
     return QTest::qExec(&test, argc, argv);
 }

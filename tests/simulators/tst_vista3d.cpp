@@ -71,7 +71,6 @@ private slots:
     void eachSimulatorItsOwn_followedAndClosedWithIt();
     void toolMarker_whereTheKinematicsToolProjects_data();
     void toolMarker_whereTheKinematicsToolProjects();
-    void keys_moveTheCameraAlone_data();
     void keys_moveTheCameraAlone();
 };
 
@@ -162,25 +161,8 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
     }
 }
 
-void TestVista3D::keys_moveTheCameraAlone_data()
-{
-    QTest::addColumn<QList<int>>("keys");
-    // The sign of the change in yaw, pitch and distance.
-    QTest::addColumn<QList<int>>("change");
-    QTest::newRow("left") << QList<int>{Qt::Key_Left} << QList<int>{1, 0, 0};
-    QTest::newRow("right") << QList<int>{Qt::Key_Right} << QList<int>{-1, 0, 0};
-    QTest::newRow("up") << QList<int>{Qt::Key_Up} << QList<int>{0, -1, 0};
-    QTest::newRow("down") << QList<int>{Qt::Key_Down} << QList<int>{0, 1, 0};
-    QTest::newRow("plus") << QList<int>{Qt::Key_Plus} << QList<int>{0, 0, -1};
-    QTest::newRow("minus") << QList<int>{Qt::Key_Minus} << QList<int>{0, 0, 1};
-    QTest::newRow("home after moves") << QList<int>{Qt::Key_Left, Qt::Key_Down, Qt::Key_Plus, Qt::Key_Home}
-                                      << QList<int>{0, 0, 0};
-}
-
 void TestVista3D::keys_moveTheCameraAlone()
 {
-    QFETCH(QList<int>, keys);
-    QFETCH(QList<int>, change);
     Frame frame;
     auto *network = new frmInternetServidor(kAnyPort, &frame.area);
     network->showIn(&frame.area);
@@ -194,13 +176,24 @@ void TestVista3D::keys_moveTheCameraAlone()
     const QStringList shown = entriesAndReadouts(network);
     const QString description = view->accessibleDescription();
 
-    for (int key : keys)
-        QTest::keyClick(view, Qt::Key(key));
-    const arm::Camera &camera = view->camera();
+    // Each key after a turn, a zoom and Home: the sign of the change in yaw, pitch and
+    // distance from the first camera.
+    const struct
+    {
+        Qt::Key key;
+        int change[3];
+    } steps[] = {{Qt::Key_Left, {1, 0, 0}},  {Qt::Key_Right, {-1, 0, 0}}, {Qt::Key_Up, {0, -1, 0}},
+                 {Qt::Key_Down, {0, 1, 0}},  {Qt::Key_Plus, {0, 0, -1}},  {Qt::Key_Minus, {0, 0, 1}},
+                 {Qt::Key_Home, {0, 0, 0}}};
     auto sign = [](double value) { return (value > 1e-9) - (value < -1e-9); };
-    QCOMPARE(sign(camera.yawDeg - arm::Camera::kYawDeg), change[0]);
-    QCOMPARE(sign(camera.pitchDeg - arm::Camera::kPitchDeg), change[1]);
-    QCOMPARE(sign(camera.distance - arm::Camera::kDistance), change[2]);
+    const arm::Camera &camera = view->camera();
+    for (const auto &step : steps) {
+        for (Qt::Key key : {Qt::Key_Left, Qt::Key_Down, Qt::Key_Plus, Qt::Key_Home, step.key})
+            QTest::keyClick(view, key);
+        QCOMPARE(sign(camera.yawDeg - arm::Camera::kYawDeg), step.change[0]);
+        QCOMPARE(sign(camera.pitchDeg - arm::Camera::kPitchDeg), step.change[1]);
+        QCOMPARE(sign(camera.distance - arm::Camera::kDistance), step.change[2]);
+    }
     QCOMPARE(entriesAndReadouts(network), shown);
     QCOMPARE(view->accessibleDescription(), description);
 }

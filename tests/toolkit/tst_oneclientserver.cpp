@@ -46,8 +46,7 @@ class TestOneClientServer : public QObject
     Q_OBJECT
 
 private slots:
-    void oneClientAtATime_listensAgainWhenItLeavesOrResets();
-    void ipv6Client_isServed();
+    void oneClientAtATime_listensAgainWhenItLeavesOrResets_ipv6Too();
     void bytesCrossAsTheyAre_closeAfterItsData();
     void portInUse_saysSoAndWhatToDo();
     void privilegedPort_tellsHowToAllowIt();
@@ -57,7 +56,7 @@ private slots:
     void destroyedInsideOwnSignal();
 };
 
-void TestOneClientServer::oneClientAtATime_listensAgainWhenItLeavesOrResets()
+void TestOneClientServer::oneClientAtATime_listensAgainWhenItLeavesOrResets_ipv6Too()
 {
     OneClientServer server(0);
     Events events(&server);
@@ -85,18 +84,12 @@ void TestOneClientServer::oneClientAtATime_listensAgainWhenItLeavesOrResets()
     QTRY_VERIFY_WITH_TIMEOUT(server.isListening(), kWaitMs);
     QCOMPARE(events.log, QStringList({"listening", "accepted 127.0.0.1", "closed", "listening",
                                       "accepted 127.0.0.1", "closed", "listening"}));
-}
-
-void TestOneClientServer::ipv6Client_isServed()
-{
-    OneClientServer server(0);
-    Events events(&server);
-    QVERIFY(server.open());
-    auto client = connectTo(server.port(), QHostAddress::LocalHostIPv6);
-    if (!client && !QTcpSocket().bind(QHostAddress::LocalHostIPv6))
-        QSKIP("this machine has no IPv6 loopback");
-    QVERIFY(client);
-    QTRY_COMPARE_WITH_TIMEOUT(events.log.value(1), QStringLiteral("accepted ::1"), kWaitMs);
+    // A client over IPv6 too, where the machine has it.
+    if (QTcpSocket().bind(QHostAddress::LocalHostIPv6)) {
+        auto third = connectTo(port, QHostAddress::LocalHostIPv6);
+        QVERIFY(third);
+        QTRY_COMPARE_WITH_TIMEOUT(events.log.last(), QStringLiteral("accepted ::1"), kWaitMs);
+    }
 }
 
 void TestOneClientServer::bytesCrossAsTheyAre_closeAfterItsData()

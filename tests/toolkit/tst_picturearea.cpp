@@ -34,7 +34,6 @@ class TestPictureArea : public QObject
 private slots:
     void figures_data();
     void figures();
-    void clear_leavesTheBackground();
     void screen_followsEachRedraw();
 };
 
@@ -42,7 +41,6 @@ void TestPictureArea::figures_data()
 {
     QTest::addColumn<Draw>("draw");
     QTest::addColumn<Probes>("probes");
-    // The area is 277 x 189 pixels inside with a scale of 69.25 x 47.25: four pixels a unit.
     QTest::newRow("the scale spans the inner area, y down")
         << Draw([](PictureArea &a) {
                a.setDrawWidth(1);
@@ -86,22 +84,6 @@ void TestPictureArea::figures()
         QVERIFY2(area.image().pixel(point) == colour, qPrintable(QStringLiteral("(%1, %2)").arg(point.x()).arg(point.y())));
 }
 
-void TestPictureArea::clear_leavesTheBackground()
-{
-    PictureArea area;
-    setUp(area);
-    area.setDrawWidth(4);
-    area.line(QPointF(0, 0), QPointF(69.25, 47.25));
-    area.circle(QPointF(30, 30), 5);
-    // A copy handed out before keeps what it showed.
-    const QImage before = area.image();
-    area.clear();
-    QImage blank(277, 189, QImage::Format_RGB32);
-    blank.fill(Qt::white);
-    QCOMPARE(area.image(), blank);
-    QVERIFY(before != blank);
-}
-
 void TestPictureArea::screen_followsEachRedraw()
 {
     PictureArea area;
@@ -120,7 +102,7 @@ void TestPictureArea::screen_followsEachRedraw()
     };
     redraw(10);
     QTRY_COMPARE(shown(30, 10), kBlack);
-    // Two drawings before the next paint: the second shows, the first is gone.
+    // Two drawings before the next paint: the second shows, the first is cleared away.
     redraw(30);
     redraw(20);
     QTRY_COMPARE(shown(30, 20), kBlack);

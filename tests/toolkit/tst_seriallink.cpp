@@ -30,7 +30,6 @@ private slots:
     void init();
     void cleanup();
 
-    void open_data();
     void open();
     void open_refusedDevice_data();
     void open_refusedDevice();
@@ -55,17 +54,9 @@ void TestSerialLink::cleanup()
     m_pty.reset();
 }
 
-void TestSerialLink::open_data()
-{
-    QTest::addColumn<qint32>("baudRate");
-    QTest::newRow("simulator line") << 19200;
-    QTest::newRow("terminal line") << 9600;
-}
-
 void TestSerialLink::open()
 {
-    QFETCH(qint32, baudRate);
-    SerialLink link({m_pty->devicePath(), baudRate});
+    SerialLink link(settings());
     QSignalSpy ready(&link, &Link::ready);
     QSignalSpy failed(&link, &Link::failed);
     // DTR off is refused by a pseudo-terminal: that must not count as a failure.
