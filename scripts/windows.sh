@@ -88,7 +88,7 @@ XVFB=$!
 for _ in $(seq 50); do [ -s "$TRABAJO/pantalla" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n 1 "$TRABAJO/pantalla")"
 PUERTO="$(puerto_libre)"
-(cd "$INSTALADO" && "$WINE" brazo.exe --puerto-tcp "$PUERTO" --registro-mensajes "Z:$TRABAJO/registro.csv" \
+(cd "$INSTALADO" && exec "$WINE" brazo.exe --puerto-tcp "$PUERTO" --registro-mensajes "Z:$TRABAJO/registro.csv" \
   >"$TRABAJO/programa.txt" 2>&1) &
 disown
 # The first window of a new prefix waits for Wine to set up its desktop and fonts.
@@ -115,7 +115,7 @@ for _ in $(seq 50); do grep -q '"A45",Q1=45' "$TRABAJO/registro.csv" 2>/dev/null
 grep -q '"A45",Q1=45' "$TRABAJO/registro.csv" || { echo "A45 no movió el brazo del programa instalado" >&2; exit 1; }
 DATOS="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/TorvaneElectronico"
 [ -f "$DATOS/TorvaneElectronico.db" ] || { echo "El registro de empleados no está en %APPDATA%\\TorvaneElectronico" >&2; exit 1; }
-"${WINE%/*}/wineserver" -k
+"${WINE%/*}/wineserver" -k   # Wine ends, the program with it, before its files go
 "$WINE" "C:\\Program Files\\TorvaneElectronico\\Simulador de brazo\\desinstalar.exe" /S /AllUsers
 for _ in $(seq 60); do [ -e "$INSTALADO" ] || break; sleep 0.5; done
 [ ! -e "$INSTALADO" ] || { echo "El desinstalador dejó $INSTALADO" >&2; exit 1; }
