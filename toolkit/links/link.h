@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -43,6 +44,20 @@ signals:
 
 protected:
     void setErrorString(const QString &reason) { m_errorString = reason; }
+    // The write of the two TCP links: all the bytes to a connected socket, or false with
+    // the reason (notConnected when there is no connection).
+    bool writeToSocket(QAbstractSocket *socket, const QString &notConnected, const QByteArray &bytes)
+    {
+        if (!socket || socket->state() != QAbstractSocket::ConnectedState) {
+            setErrorString(notConnected);
+            return false;
+        }
+        if (socket->write(bytes) != bytes.size()) {
+            setErrorString(socket->errorString());
+            return false;
+        }
+        return true;
+    }
 
 private:
     QString m_errorString;

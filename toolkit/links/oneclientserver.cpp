@@ -131,15 +131,7 @@ bool OneClientServer::isListening() const
 
 bool OneClientServer::write(const QByteArray &bytes)
 {
-    if (!m_socket || m_socket->state() != QAbstractSocket::ConnectedState) {
-        setErrorString(QStringLiteral("no hay ningún cliente conectado"));
-        return false;
-    }
-    if (m_socket->write(bytes) != bytes.size()) {
-        setErrorString(m_socket->errorString());
-        return false;
-    }
-    return true;
+    return writeToSocket(m_socket, QStringLiteral("no hay ningún cliente conectado"), bytes);
 }
 
 qint64 OneClientServer::bytesToWrite() const

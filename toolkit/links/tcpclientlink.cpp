@@ -60,15 +60,7 @@ void TcpClientLink::close()
 
 bool TcpClientLink::write(const QByteArray &bytes)
 {
-    if (m_socket->state() != QAbstractSocket::ConnectedState) {
-        setErrorString(QStringLiteral("no hay conexión"));
-        return false;
-    }
-    if (m_socket->write(bytes) != bytes.size()) {
-        setErrorString(m_socket->errorString());
-        return false;
-    }
-    return true;
+    return writeToSocket(m_socket, QStringLiteral("no hay conexión"), bytes);
 }
 
 qint64 TcpClientLink::bytesToWrite() const
