@@ -13,9 +13,10 @@ class frmVista3D;
 
 // What the two simulator windows share: the arm, a link whose every receive is one joint
 // message for it, the recording of those receives, and a load that opens the link. A
-// window supplies its caption, its layout, its link, where a receive came from and what
-// the user is told when the link fails; nothing is ever sent on the link. Each window has
-// its own 3D view, opened from its views' context menu and closed with the window.
+// window supplies its caption, its layout, its link, where a receive came from, what the
+// user is told when the link fails and its 3D view's caption; nothing is ever sent on the
+// link. Each window has its own 3D view, opened from its views' context menu and closed
+// with the window.
 class SimulatorForm : public MdiForm
 {
     Q_OBJECT
