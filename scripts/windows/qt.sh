@@ -75,7 +75,7 @@ compilar_sqlite() {
   mv "$CACHE/sqlite.tmp" "$CACHE/sqlite"
 }
 
-echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda 30-60 minutos)."
+echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda de 20 a 60 minutos)."
 echo "Registro: $REGISTRO"
 [ -d "$CACHE/fuentes" ] || obtener_fuentes
 QTSRC="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)"
