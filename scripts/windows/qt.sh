@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Cross-builds Qt 6.4.2 (qtbase only) for 64-bit Windows with MinGW-w64, once, into a cache
-# folder outside the checkout; later runs only say where it is.
+# Cross-builds Qt 6.4.2 (qtbase only, PrintSupport included) and the QCustomPlot plotting
+# library for 64-bit Windows with MinGW-w64, once, into a cache folder outside the checkout;
+# later runs only say where they are.
 #   BRAZO_WINDOWS_CACHE   cache folder (default: ${XDG_CACHE_HOME:-$HOME/.cache}/brazo-windows)
 #   BRAZO_DEBIAN_MIRROR   mirror for the source packages (default: the one apt uses for bookworm)
 # shellcheck disable=SC2016  # the single-quoted $ are meant for bash -c and apt-get, not for here
@@ -25,11 +26,17 @@ mkdir -p "$CACHE"
 exec 9>"$CACHE/.cerrojo"
 flock -n 9 || { echo "Otra ejecución está compilando Qt en $CACHE; esperando a que termine..."; flock 9; }
 
-if [ -f "$MARCA" ] && [ -x "$PREFIX/bin/qt-cmake" ]; then
-  echo "Qt $QT_VERSION para Windows ya está instalado en: $PREFIX ($(cat "$MARCA"))"
+# The monitor's plot needs QCustomPlot, and QCustomPlot needs Qt's PrintSupport: a Qt built
+# before the plot existed is built again.
+QCP_MARCA="$CACHE/qcustomplot.completo"
+if [ -f "$MARCA" ] && [ -x "$PREFIX/bin/qt-cmake" ] && [ -f "$PREFIX/bin/Qt6PrintSupport.dll" ] && [ -f "$QCP_MARCA" ]; then
+  echo "Qt $QT_VERSION y QCustomPlot para Windows ya están instalados en: $PREFIX ($(cat "$MARCA"))"
   exit 0
 fi
-rm -f "$MARCA"   # a marker left beside a damaged install must not survive a new attempt
+if [ ! -f "$PREFIX/bin/Qt6PrintSupport.dll" ]; then
+  rm -f "$MARCA"   # a marker left beside a damaged or older install must not survive a new attempt
+fi
+rm -f "$QCP_MARCA"
 
 # paso TEXTO ORDEN...: runs a long step into the log and shows its end if it fails.
 paso() {
@@ -54,8 +61,8 @@ obtener_fuentes() {
              -o APT::Sandbox::User="$(id -un)")
   rm -rf "$CACHE/fuentes.tmp" && mkdir -p "$CACHE/fuentes.tmp"
   paso "Actualizando la lista de paquetes fuente de Debian" "${apt[@]}" update
-  paso "Descargando las fuentes de qt6-base y sqlite3" \
-    bash -c 'cd "$1" && shift && "$@" source qt6-base sqlite3' _ "$CACHE/fuentes.tmp" "${apt[@]}"
+  paso "Descargando las fuentes de qt6-base, sqlite3 y qcustomplot" \
+    bash -c 'cd "$1" && shift && "$@" source qt6-base sqlite3 qcustomplot' _ "$CACHE/fuentes.tmp" "${apt[@]}"
   mv "$CACHE/fuentes.tmp" "$CACHE/fuentes"
 }
 
@@ -75,8 +82,42 @@ compilar_sqlite() {
   mv "$CACHE/sqlite.tmp" "$CACHE/sqlite"
 }
 
-echo "Compilando Qt $QT_VERSION para Windows en $CACHE (la primera vez tarda de 20 a 60 minutos)."
+# QCustomPlot (one .cpp, one .h, GPL-3) as a static library beside Qt, with a CMake package
+# of the same name and target as Debian's libqcustomplot-dev, so that the program's CMake
+# files find it the same way on both systems.
+compilar_qcustomplot() {
+  local src b="$CACHE/build/qcustomplot"
+  src="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qcustomplot-*' | head -n 1)"
+  rm -rf "$b" && mkdir -p "$b/fuentes"
+  cp "$src/qcustomplot.cpp" "$src/qcustomplot.h" "$b/fuentes/"
+  cat >"$b/fuentes/CMakeLists.txt" <<'CMAKE'
+cmake_minimum_required(VERSION 3.25)
+project(QCustomPlotQt6 LANGUAGES CXX)
+set(CMAKE_AUTOMOC ON)
+find_package(Qt6 REQUIRED COMPONENTS Widgets PrintSupport)
+add_library(QCustomPlotQt6 STATIC qcustomplot.cpp qcustomplot.h)
+target_link_libraries(QCustomPlotQt6 PUBLIC Qt6::Widgets Qt6::PrintSupport)
+target_include_directories(QCustomPlotQt6 PUBLIC $<INSTALL_INTERFACE:include>)
+install(TARGETS QCustomPlotQt6 EXPORT QCustomPlotQt6Targets ARCHIVE DESTINATION lib)
+install(FILES qcustomplot.h DESTINATION include)
+install(EXPORT QCustomPlotQt6Targets NAMESPACE QCustomPlotQt6:: DESTINATION lib/cmake/QCustomPlotQt6)
+file(WRITE ${CMAKE_BINARY_DIR}/QCustomPlotQt6Config.cmake
+     "include(CMakeFindDependencyMacro)\nfind_dependency(Qt6 COMPONENTS Widgets PrintSupport)\n"
+     "include(\${CMAKE_CURRENT_LIST_DIR}/QCustomPlotQt6Targets.cmake)\n")
+install(FILES ${CMAKE_BINARY_DIR}/QCustomPlotQt6Config.cmake DESTINATION lib/cmake/QCustomPlotQt6)
+CMAKE
+  paso "Configurando QCustomPlot" "$PREFIX/bin/qt-cmake" -S "$b/fuentes" -B "$b/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
+    -DCMAKE_INSTALL_PREFIX="$PREFIX"
+  paso "Compilando QCustomPlot" nice -n 15 ninja -C "$b/build" -j2
+  paso "Instalando QCustomPlot en $PREFIX" cmake --install "$b/build"
+}
+
+echo "Compilando Qt $QT_VERSION y QCustomPlot para Windows en $CACHE (la primera vez tarda de 20 a 60 minutos)."
 echo "Registro: $REGISTRO"
+# Sources fetched before QCustomPlot was needed lack it.
+if [ -d "$CACHE/fuentes" ] && ! find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qcustomplot-*' | grep -q .; then
+  rm -rf "$CACHE/fuentes"
+fi
 [ -d "$CACHE/fuentes" ] || obtener_fuentes
 QTSRC="$(find "$CACHE/fuentes" -maxdepth 1 -type d -name 'qt6-base-*' | head -n 1)"
 grep -q "QT_REPO_MODULE_VERSION \"$QT_VERSION\"" "$QTSRC/.cmake.conf" ||
@@ -86,6 +127,13 @@ grep -q "QT_REPO_MODULE_VERSION \"$QT_VERSION\"" "$QTSRC/.cmake.conf" ||
 # Qt records the toolchain file's path in its own qt.toolchain.cmake: give it a copy that lives
 # as long as this Qt, wherever the checkout is later.
 cp "$AQUI/mingw-w64.cmake" "$CACHE/mingw-w64.cmake"
+
+if [ -f "$MARCA" ]; then
+  compilar_qcustomplot
+  echo "QCustomPlot para Windows instalado en: $PREFIX" && touch "$QCP_MARCA"
+  rm -rf "$CACHE/build" "$CACHE/fuentes" "$CACHE/apt"
+  exit 0
+fi
 
 # A build folder with build.ninja was configured completely: an interrupted build goes on.
 B="$CACHE/build/qtbase"
@@ -99,7 +147,7 @@ if [ ! -f "$B/build.ninja" ]; then
     -no-openssl -schannel -qt-zlib -qt-pcre -qt-libpng -qt-libjpeg -qt-harfbuzz -qt-freetype \
     -qt-doubleconversion -sql-sqlite -system-sqlite -no-sql-odbc -no-sql-psql -no-sql-mysql \
     -no-sql-ibase -no-sql-db2 -no-sql-oci -no-feature-tabletevent -no-feature-vulkan \
-    -no-feature-concurrent -no-feature-xml -no-feature-printsupport \
+    -no-feature-concurrent -no-feature-xml \
     -- -DCMAKE_TOOLCHAIN_FILE="$CACHE/mingw-w64.cmake" -DBRAZO_WINDOWS_CACHE="$CACHE" \
     -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake \
     -DSQLite3_INCLUDE_DIR="$CACHE/sqlite/include" -DSQLite3_LIBRARY="$CACHE/sqlite/lib/libsqlite3.a"
@@ -108,9 +156,11 @@ fi
 paso "Compilando qtbase (ninja -j2; el progreso está en el registro)" nice -n 15 ninja -C "$B" -j2
 rm -rf "$PREFIX"
 paso "Instalando Qt en $PREFIX" cmake --install "$B"
+compilar_qcustomplot
+touch "$QCP_MARCA"
 
 duracion="$(( (SECONDS - inicio) / 60 )) min $(( (SECONDS - inicio) % 60 )) s"
 echo "compilado el $(date '+%F %T') en $duracion" >"$MARCA"
 rm -rf "$CACHE/build" "$CACHE/fuentes" "$CACHE/apt"   # several GB, only needed to build
-echo "Qt $QT_VERSION para Windows instalado en: $PREFIX"
+echo "Qt $QT_VERSION y QCustomPlot para Windows instalados en: $PREFIX"
 echo "Tiempo total: $duracion"
