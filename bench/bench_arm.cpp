@@ -1,8 +1,10 @@
 // Speed of one joint change, from the text of an entry to the redrawn views, measured
 // against two floors: Orocos KDL computing the same forward kinematics, and a bare
 // QPainter drawing the same figures. All in one run, so the ratios hold on a busy machine.
+// Beside them, one inverse kinematics call.
 #include "armpanel.h"
 #include "conversions.h"
+#include "inverse.h"
 #include "kinematics.h"
 #include "designunits.h"
 
@@ -112,6 +114,15 @@ void BM_Kinematics_Kdl(benchmark::State &state)
     }
 }
 
+// A point in front of the arm, off its x axis, with the pitch left to choose: all four
+// solutions, each searched among its sixteen whole-degree neighbours.
+void BM_Inverse(benchmark::State &state)
+{
+    const arm::Point3 target = {15, 5, 12};
+    for (auto _ : state)
+        benchmark::DoNotOptimize(arm::inverse(target));
+}
+
 struct PanelFixture
 {
     PanelFixture()
@@ -182,6 +193,7 @@ void BM_JointMessage(benchmark::State &state)
 
 BENCHMARK(BM_Kinematics_JointChange);
 BENCHMARK(BM_Kinematics_Kdl);
+BENCHMARK(BM_Inverse);
 BENCHMARK(BM_UpdateArm);
 BENCHMARK(BM_BareRedraw);
 BENCHMARK(BM_JointMessage);
@@ -226,6 +238,7 @@ int main(int argc, char **argv)
     std::printf("ratio UpdateArm/bare draw = %.2f (target <= 1.3)\n", drawing);
     std::printf("JointMessage to views     = %.1f us CPU (target < 100 us median)\n",
                 reporter.times["BM_JointMessage"] / 1000.0);
+    std::printf("inverse kinematics        = %.1f us CPU (target <= 20 us)\n", reporter.times["BM_Inverse"] / 1000.0);
     benchmark::Shutdown();
     return 0;
 }
