@@ -8,9 +8,12 @@ namespace arm {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
-// A length this near a boundary is on it: full stretch is reached, not refused for the last
-// bits of a double or a position given to six decimals.
-constexpr double kSlack = 1e-6;
+// A point this little beyond a reach is taken as on it: one read off the position readouts
+// (three decimals, each off by up to 0.0005) may lie 0.0009 beyond full stretch, and is
+// reached at full stretch rather than refused with a distance that reads as the reach.
+constexpr double kSlack = 1e-3;
+// Nearer the base axis than this, the direction to the target is rounding noise.
+constexpr double kOnAxis = 1e-9;
 
 // The link table, and the lengths the closed form takes from it.
 struct ArmConstants
@@ -164,7 +167,7 @@ InverseResult inverse(const Point3 &target, std::optional<double> pitchDeg)
     // The arm's vertical plane through the target: u out from the base axis, v up from the
     // shoulder.
     const double r = std::hypot(target.x, target.y);
-    result.onAxis = r < kSlack;
+    result.onAxis = r < kOnAxis;
     const double u = result.onAxis ? 0.0 : r;
     const double v = target.z - geometry.shoulderHeight;
     result.shoulderDistance = std::hypot(u, v);

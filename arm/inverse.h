@@ -48,7 +48,7 @@ struct InverseResult
     double shoulderDistance = 0.0; // from the shoulder to the target
     double reach = 0.0;            // the farthest the tool gets from the shoulder
     // The pitches that reach the target, when any does, counted upward from minPitchDeg to
-    // maxPitchDeg. When they pass pointing straight back, minPitchDeg > maxPitchDeg: they are
+    // maxPitchDeg (a given pitch a hair beyond them is still taken, by the 0.001 below). When they pass pointing straight back, minPitchDeg > maxPitchDeg: they are
     // [minPitchDeg, 180] and [-180, maxPitchDeg]. When every pitch reaches: -180 and 180.
     double minPitchDeg = 0.0;
     double maxPitchDeg = 0.0;
@@ -60,7 +60,8 @@ struct InverseResult
 
 // Without a pitch, the one nearest the horizontal among those that reach, a whole degree
 // when the reaching pitches hold one. A given pitch is brought within [-180, 180] first.
-// A point or a wrist up to 1e-6 beyond a reach is taken as on it.
+// A point or a wrist up to 0.001 beyond its reach (what the position readouts round away)
+// is taken as at full stretch, with the error that leaves.
 // Each joint is its exact value rounded down or up, whichever of the sixteen combinations
 // puts the tool nearest the target by the arm's own forward kinematics.
 InverseResult inverse(const Point3 &target, std::optional<double> pitchDeg = std::nullopt);
