@@ -3,19 +3,25 @@
 #include "controls.h"
 #include "conversions.h"
 #include "designunits.h"
+#include "jointmessage.h"
+#include "linkwords.h"
 #include "seriallink.h"
+#include "serialportchoice.h"
+#include "serialportuse.h"
 #include "winansi.h"
 
 #include <QIcon>
+#include <QKeySequence>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
+#include <QShortcut>
 
 namespace {
 
 const QString kCaption = QStringLiteral("Comunicación Serial");
-constexpr qint32 kBaudRate = 9600;
 
 } // namespace
 
@@ -26,11 +32,12 @@ struct frmComSerial::Ui : FormControls
     QPushButton *cmdTransmite = nullptr;
     SerialLink *Comm1 = nullptr;
     QLabel *lblRecibe = nullptr;
+    SerialPortUse *port = nullptr;
 };
 
-frmComSerial::frmComSerial(const QString &serialDevice, QWidget *parent)
+frmComSerial::frmComSerial(SerialPortChoice *choice, QWidget *parent)
     : MdiForm(parent)
-    , m_serialDevice(serialDevice)
+    , m_choice(choice)
 {
     setObjectName(QStringLiteral("frmComSerial"));
     setWindowTitle(kCaption);
@@ -58,8 +65,11 @@ void frmComSerial::createControls(QWidget *surface)
     m_ui->cmdTransmite = Controls::button(surface, "cmdTransmite", QStringLiteral("&Transmitir"),
                                           rect(120, 2280, 1215, 495));
 
-    m_ui->Comm1 = new SerialLink({m_serialDevice, kBaudRate}, surface);
+    m_ui->Comm1 = new SerialLink({m_choice->device(), protocol::kTerminalBaudRate}, surface);
     m_ui->Comm1->setObjectName(QStringLiteral("Comm1"));
+    m_ui->port = new SerialPortUse(m_ui->Comm1, m_choice, m_ui);
+    connect(m_ui->port, &SerialPortUse::tell, this, &frmComSerial::tell);
+    connect(m_ui->port, &SerialPortUse::stateChanged, this, &frmComSerial::portStateChanged);
 
     QLabel *received = Controls::label(surface, "lblMsgRx", QStringLiteral("Mensaje Recibido"),
                                        rect(360, 360, 1815, 255));
@@ -89,11 +99,16 @@ void frmComSerial::createControls(QWidget *surface)
     connect(m_ui->cmdTransmite, &QPushButton::clicked, this, &frmComSerial::cmdTransmite_Click);
     connect(m_ui->Comm1, &SerialLink::received, this, &frmComSerial::Comm1_OnComm);
     connect(m_ui->Comm1, &SerialLink::sent, this, [this] { Comm1_OnComm(QByteArray()); });
-    connect(m_ui->Comm1, &SerialLink::failed, this, [this](const QString &reason) {
-        reportProblem(Conversions::joinLines({QStringLiteral("Falló el puerto serie %1: %2.").arg(m_serialDevice, reason),
-                                              QStringLiteral("Cierre esta ventana y vuelva a abrirla para usar el "
-                                                             "puerto de nuevo.")}));
-        Comm1_OnComm(QByteArray());
+    connect(m_ui->Comm1, &SerialLink::failed, this, [this] { Comm1_OnComm(QByteArray()); });
+
+    // The window's own menu, over its background, its labels and its button: the port.
+    surface->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(surface, &QWidget::customContextMenuRequested, this, &frmComSerial::showMenu);
+    // Shift+F10 is the menu key's other name, which only some platforms translate.
+    auto *menuKey = new QShortcut(QKeySequence(Qt::SHIFT | Qt::Key_F10), m_ui->cmdTransmite);
+    menuKey->setContext(Qt::WidgetShortcut);
+    connect(menuKey, &QShortcut::activated, this, [this] {
+        showMenu(m_ui->cmdTransmite->geometry().center());
     });
 }
 
@@ -103,14 +118,27 @@ void frmComSerial::Form_Load()
     if (QMdiSubWindow *window = subWindow())
         window->setWindowIcon(windowIcon());
 
-    m_problemShown = false;
     m_shown = false;
-    if (!m_ui->Comm1->open()) {
-        reportProblem(Conversions::joinLines(
-            {QStringLiteral("No se pudo abrir el puerto serie %1: %2.").arg(m_serialDevice, m_ui->Comm1->errorString()),
-             QStringLiteral("Cierre la otra ventana o programa que lo use, o indique otro dispositivo con "
-                            "--puerto-serie, y vuelva a abrir esta ventana.")}));
-    }
+    m_ui->port->open();
+}
+
+void frmComSerial::showMenu(const QPoint &at)
+{
+    auto *menu = new QMenu(this);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *port = menu->addAction(m_ui->port->menuText());
+    connect(port, &QAction::triggered, m_choice, &SerialPortChoice::requestChooser);
+    menu->setActiveAction(port);
+    menu->popup(static_cast<QWidget *>(m_ui->parent())->mapToGlobal(at));
+}
+
+void frmComSerial::portStateChanged()
+{
+    // What the window's frame says of it to a screen reader; the caption stays as designed.
+    const QString state = QStringLiteral("Puerto serie %1").arg(m_ui->port->state());
+    setAccessibleDescription(state);
+    if (subWindow())
+        subWindow()->setAccessibleDescription(state);
 }
 
 void frmComSerial::cmdTransmite_Click()
@@ -151,10 +179,11 @@ void frmComSerial::Comm1_OnComm(const QByteArray &received)
     }
 }
 
-void frmComSerial::reportProblem(const QString &text)
+void frmComSerial::tell(const QStringList &lines, bool chooser)
 {
-    if (m_problemShown)
-        return;
-    m_problemShown = true;
-    showMessageLater(text, kCaption);
+    showMessageLater(Conversions::joinLines(lines), kCaption, chooser ? LinkWords::kChooseButton : QString(),
+                     [choice = QPointer<SerialPortChoice>(m_choice)] {
+                         if (choice)
+                             choice->requestChooser();
+                     });
 }

@@ -3,6 +3,7 @@
 #include "controls.h"
 #include "conversions.h"
 #include "designunits.h"
+#include "linkwords.h"
 #include "oneclientserver.h"
 #include "winansi.h"
 
@@ -76,8 +77,7 @@ void frmServidor::createControls(QWidget *surface)
     m_ui->Winsock1 = new OneClientServer(m_tcpPort, surface);
     m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
     connect(m_ui->Winsock1, &OneClientServer::listening, this, [this] { log(QStringLiteral("[Esperando Conexión]")); });
-    connect(m_ui->Winsock1, &OneClientServer::failed, this,
-            [this](const QString &message) { log(QLatin1Char('[') + message + QLatin1Char(']')); });
+    connect(m_ui->Winsock1, &OneClientServer::failed, this, [this] { logListenFailure(); });
     connect(m_ui->Winsock1, &OneClientServer::ready, this, [this] {
         log(QStringLiteral("[Aceptado cliente ") + m_ui->Winsock1->clientAddress() + QStringLiteral(" ]"));
     });
@@ -86,7 +86,7 @@ void frmServidor::createControls(QWidget *surface)
     connect(m_ui->Winsock1, &OneClientServer::closed, this,
             [this] { log(QStringLiteral("[Cliente Desconectado]")); });
     connect(m_ui->Winsock1, &OneClientServer::clientLost, this,
-            [this](const QString &reason) { log(QStringLiteral("[Cliente perdido: ") + reason + QLatin1Char(']')); });
+            [this](const QString &systemReason) { log(QStringLiteral("[Cliente perdido: %1]").arg(systemReason)); });
 
     m_ui->txtDatos = Controls::textBox(surface, "txtDatos", QString(), rect(360, 4200, 4815, 285));
     m_ui->txtDatos->setAccessibleName(QStringLiteral("Texto a enviar"));
@@ -119,8 +119,15 @@ void frmServidor::Form_Load()
 {
     m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
     if (!m_ui->Winsock1->open())
-        log(QLatin1Char('[') + m_ui->Winsock1->errorString() + QLatin1Char(']'));
-    m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
+        logListenFailure();
+    m_ui->txtPuerto->setText(QString::number(m_ui->Winsock1->port()));
+}
+
+void frmServidor::logListenFailure()
+{
+    const OneClientServer *server = m_ui->Winsock1;
+    log(QLatin1Char('[') + LinkWords::listenFailure(server->port(), server->cause(), server->errorString())
+        + QLatin1Char(']'));
 }
 
 void frmServidor::Form_Unload()
@@ -131,12 +138,12 @@ void frmServidor::Form_Unload()
 void frmServidor::cmdEnviar_Click()
 {
     const QString text = m_ui->txtDatos->text();
-    if (!m_ui->Winsock1->hasClient())
+    if (!m_ui->Winsock1->isOpen())
         log(QStringLiteral("[Sin Conexión]"));
     else if (m_ui->Winsock1->write(WinAnsi::encode(text)))
         log(QStringLiteral("->") + text);
     else
-        log(QStringLiteral("[No se pudo enviar: ") + m_ui->Winsock1->errorString() + QLatin1Char(']'));
+        log(QStringLiteral("[No se pudo enviar: %1]").arg(m_ui->Winsock1->errorString()));
 }
 
 void frmServidor::log(const QString &line)

@@ -27,6 +27,7 @@ private:
 
     void cmdEnviar_Click();
     void log(const QString &line);
+    void logListenFailure();
 
     const quint16 m_tcpPort;
     QPointer<Ui> m_ui;

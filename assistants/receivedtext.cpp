@@ -2,9 +2,12 @@
 
 bool ReceivedText::append(const QString &received)
 {
+    const qsizetype room = kShownLength - m_shown.size();
+    if (room <= 0)
+        return false;
     QString kept = received;
     kept.remove(kTerminator);
-    const bool shownChanges = m_text.size() < kShownLength && !kept.isEmpty();
-    m_text += kept;
-    return shownChanges;
+    kept.truncate(room);
+    m_shown += kept;
+    return !kept.isEmpty();
 }

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-// What the serial terminal has received since the last transmission, terminators dropped,
-// and the part of it that a display shows. The text only grows between transmissions, and
-// may grow for hours; the display never needs more than its beginning, so what it is
-// given, and the cost of showing it, stays the same however much has arrived.
+// What the serial terminal shows of what it has received since the last transmission,
+// terminators dropped. What arrives only grows between transmissions, and may grow for
+// hours; the display never shows more than its beginning, so only that is kept: the memory
+// it takes, and the cost of showing it, stay the same however much has arrived.
 class ReceivedText
 {
 public:
@@ -15,13 +15,13 @@ public:
     // More than a display of the terminal's size can hold, whatever the characters.
     static constexpr qsizetype kShownLength = 4096;
 
-    void reset(const QString &text) { m_text = text; }
+    void reset(const QString &text) { m_shown = text.left(kShownLength); }
     // False when what a display shows stays as it was.
     bool append(const QString &received);
 
-    const QString &text() const { return m_text; }
-    QString shown() const { return m_text.left(kShownLength); }
+    // The beginning of what has arrived, as much as a display shows.
+    const QString &shown() const { return m_shown; }
 
 private:
-    QString m_text;
+    QString m_shown;
 };

@@ -188,7 +188,7 @@ void BM_JointMessage(benchmark::State &state)
     PanelFixture fixture;
     int i = 0;
     for (auto _ : state)
-        fixture.panel->JointMessage(QStringLiteral("A") + kAngleTexts[i++ % kAngleCount]);
+        fixture.panel->JointMessage("A" + kAngleTexts[i++ % kAngleCount].toLatin1());
 }
 
 BENCHMARK(BM_Kinematics_JointChange);

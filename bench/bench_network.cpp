@@ -83,7 +83,7 @@ bool waitListening()
 void BM_JointMessageOnly(benchmark::State &state)
 {
     for (auto _ : state)
-        g_panel->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
+        g_panel->JointMessage(messageOf(g_nextMessage++));
     state.SetItemsProcessed(state.iterations());
 }
 BENCHMARK(BM_JointMessageOnly)->Unit(benchmark::kMicrosecond);
@@ -92,7 +92,7 @@ BENCHMARK(BM_JointMessageOnly)->Unit(benchmark::kMicrosecond);
 void BM_JointMessageAndRepaint(benchmark::State &state)
 {
     for (auto _ : state) {
-        g_panel->JointMessage(QString::fromLatin1(messageOf(g_nextMessage++)));
+        g_panel->JointMessage(messageOf(g_nextMessage++));
         QCoreApplication::processEvents();
     }
     state.SetItemsProcessed(state.iterations());
@@ -109,7 +109,7 @@ void BM_RoundTrip(benchmark::State &state)
     }
     QTcpSocket client;
     client.connectToHost(QHostAddress::LocalHost, g_port);
-    if (!spinUntil([] { return g_server->hasClient(); }, 5000)) {
+    if (!spinUntil([] { return g_server->isOpen(); }, 5000)) {
         state.SkipWithError("no connection");
         return;
     }
@@ -216,7 +216,7 @@ void BM_Paced(benchmark::State &state)
                 drawn.emplace_back(Clock::now(), g_q1->text().toInt());
             });
         const bool accepted = spinUntil([&] {
-            return connected && g_server->hasClient();
+            return connected && g_server->isOpen();
         }, 5000);
         go = true;
         const int budgetMs = int(qint64(count) * 1000 / rate) + 3000;

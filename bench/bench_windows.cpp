@@ -7,6 +7,7 @@
 #include "frmservidor.h"
 #include "ptypair.h"
 #include "seriallink.h"
+#include "serialportchoice.h"
 
 #include <benchmark/benchmark.h>
 
@@ -77,7 +78,8 @@ void BM_Terminal_OneMoreReceive(benchmark::State &state)
         return;
     }
     Forms::Frame frame;
-    frmComSerial form(pty.devicePath(), &frame.area);
+    SerialPortChoice choice(pty.devicePath());
+    frmComSerial form(&choice, &frame.area);
     form.showIn(&frame.area);
     auto *shown = form.findChild<QLabel *>(QStringLiteral("lblRecibe"));
     // Words, so that the display wraps them as it would a long conversation.
@@ -117,7 +119,8 @@ void BM_Terminal_9600BaudTrickle(benchmark::State &state)
         return;
     }
     Forms::Frame frame;
-    frmComSerial form(pty.devicePath(), &frame.area);
+    SerialPortChoice choice(pty.devicePath());
+    frmComSerial form(&choice, &frame.area);
     form.showIn(&frame.area);
     std::atomic<bool> written{false};
     std::thread writer([&] {

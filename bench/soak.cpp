@@ -15,6 +15,7 @@
 #include "frmregistros.h"
 #include "kinematics.h"
 #include "ptypair.h"
+#include "serialportchoice.h"
 #include "spin.h"
 #include "sqlitefile.h"
 
@@ -147,7 +148,8 @@ int main(int argc, char **argv)
     Forms::Frame frame;
     auto *network = new frmInternetServidor(Forms::kAnyPort, &frame.area);
     network->showIn(&frame.area);
-    auto *serial = new frmBrazo(pty.devicePath(), &frame.area);
+    SerialPortChoice choice(pty.devicePath());
+    auto *serial = new frmBrazo(&choice, &frame.area);
     serial->showIn(&frame.area);
     ArmPanel *networkArm = network->findChild<ArmPanel *>();
     ArmPanel *serialArm = serial->findChild<ArmPanel *>();

@@ -1,5 +1,6 @@
 // The serial terminal's receive path: the line may deliver the same bytes in any pieces,
-// and what the terminal keeps and shows must not depend on where they were cut. Each
+// and what the terminal shows must not depend on where they were cut: always the beginning
+// of everything received, terminators dropped, as much as a display holds. Each
 // append's answer must also say truly whether the shown part changed, as the window
 // repaints on it alone.
 #include "fuzzcheck.h"
@@ -49,10 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         at += length;
     }
 
-    FUZZ_CHECK(pieces.text() == whole.text());
     FUZZ_CHECK(pieces.shown() == whole.shown());
     QString expected = WinAnsi::decode(line);
     expected.remove(ReceivedText::kTerminator);
-    FUZZ_CHECK(whole.text() == earlier + expected);
+    FUZZ_CHECK(whole.shown() == (earlier + expected).left(ReceivedText::kShownLength));
     return 0;
 }

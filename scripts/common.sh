@@ -4,7 +4,7 @@ ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 
 # What building and running the program need.
 PAQUETES_PROGRAMA=(build-essential cmake ninja-build qt6-base-dev qt6-serialport-dev libqt6sql6-sqlite
-                   qt6-translations-l10n fonts-liberation2)
+                   libqcustomplot-dev qt6-translations-l10n fonts-liberation2)
 # What the tests, the benchmarks and the fuzz targets add: pseudo-terminals, an X server to
 # drive, the accessibility bus and its Python client, the validators of the installed files,
 # clang with its sanitizer and fuzzer runtimes.

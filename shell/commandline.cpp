@@ -1,19 +1,18 @@
 #include "commandline.h"
 
-#include <QCommandLineOption>
-#include <QCommandLineParser>
-
-CommandLine CommandLine::parse(const QStringList &arguments, const QString &serialDeviceFromEnvironment)
+CommandLine CommandLine::parse(const QStringList &arguments, const QString &serialDeviceFromEnvironment,
+                               const QString &rememberedSerialDevice, const std::function<QString()> &systemFirstPort)
 {
     QCommandLineParser parser;
     parser.setApplicationDescription(
         QStringLiteral("Simulador de un brazo robótico de cuatro articulaciones. Los ángulos se escriben, "
                        "llegan por el puerto serie o de un programa por TCP."));
-    const QCommandLineOption serial(QStringLiteral("puerto-serie"),
-                                    QStringLiteral("Dispositivo que hace de puerto serie 1 (por omisión %1, "
-                                                   "o el que indique BRAZO_SERIAL_PORT).")
-                                        .arg(Settings::defaultSerialDevice()),
-                                    QStringLiteral("DISPOSITIVO"));
+    const QCommandLineOption serial(
+        QStringLiteral("puerto-serie"),
+        QStringLiteral("Dispositivo que hace de puerto serie 1 en este arranque. Sin la opción, el que indique la "
+                       "variable BRAZO_SERIAL_PORT; si tampoco, el que se eligió en el programa la última vez "
+                       "(menú contextual, «Puerto serie…»), y si no, el primer puerto serie del sistema."),
+        QStringLiteral("DISPOSITIVO"));
     const QCommandLineOption tcp(QStringLiteral("puerto-tcp"),
                                  QStringLiteral("Puerto TCP en el que escuchan las ventanas de red, de 1 a "
                                                 "65535 (por omisión %1).")
@@ -30,49 +29,41 @@ CommandLine CommandLine::parse(const QStringList &arguments, const QString &seri
     parser.addOptions({serial, tcp, log, help, version});
 
     CommandLine result;
-    auto fail = [&result](const QString &why) {
-        result.action = Action::Fail;
-        result.text = why + QStringLiteral("\nConsulte las opciones con --help.");
+    auto end = [&result](const CommandLineOutcome &outcome) {
+        static_cast<CommandLineOutcome &>(result) = outcome;
         return result;
     };
-    if (!parser.parse(arguments))
-        return fail(parser.errorText());
-    if (!parser.positionalArguments().isEmpty())
-        return fail(QStringLiteral("Argumento no esperado: %1.").arg(parser.positionalArguments().constFirst()));
-    if (parser.isSet(help)) {
-        result.action = Action::Print;
-        result.text = parser.helpText();
-        return result;
-    }
-    if (parser.isSet(version)) {
-        result.action = Action::Print;
-        result.text = QStringLiteral("brazo " BRAZO_VERSION "\n");
-        return result;
-    }
+    if (const auto early = CommandLineReading::start(parser, arguments, help, false, &version,
+                                                     QStringLiteral("brazo " BRAZO_VERSION "\n")))
+        return end(*early);
 
     if (parser.isSet(serial)) {
         result.settings.serialDevice = parser.value(serial);
         if (result.settings.serialDevice.trimmed().isEmpty())
-            return fail(QStringLiteral("Falta el dispositivo del puerto serie en --puerto-serie."));
+            return end(failure(QStringLiteral("Falta el dispositivo del puerto serie en --puerto-serie.")));
     } else if (!serialDeviceFromEnvironment.isEmpty()) {
         result.settings.serialDevice = serialDeviceFromEnvironment;
         if (result.settings.serialDevice.trimmed().isEmpty())
-            return fail(QStringLiteral("La variable de entorno BRAZO_SERIAL_PORT no nombra ningún dispositivo del "
-                                       "puerto serie. Dele un valor, como /dev/ttyUSB0, o quítela."));
+            return end(failure(QStringLiteral("La variable de entorno BRAZO_SERIAL_PORT no nombra ningún dispositivo "
+                                              "del puerto serie. Dele un valor, como /dev/ttyUSB0, o quítela.")));
+    } else if (!rememberedSerialDevice.trimmed().isEmpty()) {
+        result.settings.serialDevice = rememberedSerialDevice;
+    } else {
+        result.settings.serialDevice = systemFirstPort();
     }
 
     if (parser.isSet(tcp)) {
         bool ok = false;
         const uint port = parser.value(tcp).trimmed().toUInt(&ok);
         if (!ok || port < 1 || port > 65535)
-            return fail(QStringLiteral("Puerto TCP no válido: «%1». Debe ser un número de 1 a 65535.")
-                            .arg(parser.value(tcp)));
+            return end(failure(QStringLiteral("Puerto TCP no válido: «%1». Debe ser un número de 1 a 65535.")
+                                   .arg(parser.value(tcp))));
         result.settings.tcpPort = quint16(port);
     }
     if (parser.isSet(log)) {
         result.settings.messageLog = parser.value(log);
         if (result.settings.messageLog.trimmed().isEmpty())
-            return fail(QStringLiteral("Falta el nombre del archivo en --registro-mensajes."));
+            return end(failure(QStringLiteral("Falta el nombre del archivo en --registro-mensajes.")));
     }
     return result;
 }

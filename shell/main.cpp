@@ -1,7 +1,9 @@
 #include "application.h"
 #include "commandline.h"
 #include "mdiprincipal.h"
+#include "preferences.h"
 #include "qttranslations.h"
+#include "serialports.h"
 
 #include <QApplication>
 #include <QList>
@@ -58,7 +60,8 @@ int main(int argc, char *argv[])
     {
         QCoreApplication reading(argc, argv);
         installQtTranslations(reading);
-        commandLine = CommandLine::parse(QCoreApplication::arguments(), qEnvironmentVariable("BRAZO_SERIAL_PORT"));
+        commandLine = CommandLine::parse(QCoreApplication::arguments(), qEnvironmentVariable("BRAZO_SERIAL_PORT"),
+                                         Preferences().serialPort(), &SerialPorts::firstPort);
     }
     switch (commandLine.action) {
     case CommandLine::Action::Print:

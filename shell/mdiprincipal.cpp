@@ -7,10 +7,13 @@
 #include "frmbrazo.h"
 #include "frmcomserial.h"
 #include "frminternetservidor.h"
+#include "frmpuertoserie.h"
 #include "frmregistros.h"
 #include "frmservidor.h"
 #include "messagebox.h"
 #include "messagerecorder.h"
+#include "programclock.h"
+#include "serialportchoice.h"
 #include "stopsignals.h"
 
 #include <QCloseEvent>
@@ -27,15 +30,25 @@ MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
     : QMainWindow(parent)
     , m_settings(settings)
     , m_area(new QMdiArea(this))
+    , m_preferences(settings.preferencesFile)
+    , m_serialPort(new SerialPortChoice(settings.serialDevice, this))
+    , m_recorder(new MessageRecorder(this))
 {
+    // The recording's clock and the monitors' start with the main window.
+    ProgramClock::ms();
     setObjectName(QStringLiteral("MDIPrincipal"));
     setWindowTitle(QStringLiteral("MDIForm1"));
     m_area->setBackground(DesignUnits::color(DesignUnits::kMenu));
     setCentralWidget(m_area);
     createMenus();
     connect(StopSignals::instance(), &StopSignals::stopRequested, this, &MDIPrincipal::endProgram);
-    if (!settings.messageLog.isEmpty())
-        startRecording(settings.messageLog);
+    connect(m_serialPort, &SerialPortChoice::chosen, this,
+            [this](const QString &device) { m_preferences.setSerialPort(device); });
+    connect(m_serialPort, &SerialPortChoice::chooserRequested, this, &MDIPrincipal::showPortChooser);
+    connect(m_recorder, &MessageRecorder::writeFailed, this,
+            [this](const QString &reason) { recordingFailed(m_recorder->fileName(), reason, false); });
+    if (!settings.messageLog.isEmpty() && !m_recorder->open(settings.messageLog))
+        recordingFailed(settings.messageLog, m_recorder->errorString(), true);
     // The client area when the frame is restored; it opens maximized.
     resize(DesignUnits::px(10815), DesignUnits::px(8235) + menuBar()->sizeHint().height());
 }
@@ -104,32 +117,29 @@ Form *MDIPrincipal::openChild(Form *&reference, const Arguments &...arguments)
     return reference;
 }
 
-void MDIPrincipal::startRecording(const QString &fileName)
-{
-    auto *recorder = new MessageRecorder(this);
-    if (!recorder->open(fileName)) {
-        recordingFailed(fileName, recorder->errorString());
-        delete recorder;
-        return;
-    }
-    connect(recorder, &MessageRecorder::writeFailed, this,
-            [this, fileName](const QString &reason) { recordingFailed(fileName, reason); });
-    m_recorder = recorder;
-}
-
-void MDIPrincipal::recordingFailed(const QString &fileName, const QString &reason)
+void MDIPrincipal::recordingFailed(const QString &fileName, const QString &reason, bool atStart)
 {
     const QString why = QStringLiteral("No se puede escribir el registro de mensajes %1: %2.")
                             .arg(QDir::toNativeSeparators(fileName), reason);
-    const QString what = QStringLiteral("Los simuladores siguen sin registrar; elija otro archivo con "
-                                        "--registro-mensajes.");
-    // On the standard error, where whoever named the file looks; and once in a box, for
-    // whoever started the program from the desktop. The box waits for the frame to be on
-    // screen and for the receive that failed to end.
-    std::fprintf(stderr, "brazo: %s %s\n", qUtf8Printable(why), qUtf8Printable(what));
+    // Whoever named the file on the command line looks at the standard error; from the
+    // desktop, another file can be chosen in a simulator's monitor.
+    if (atStart)
+        std::fprintf(stderr, "brazo: %s Los simuladores siguen sin registrar; elija otro archivo con "
+                             "--registro-mensajes.\n",
+                     qUtf8Printable(why));
+    const QString what = QStringLiteral("Los simuladores siguen sin grabar; elija otro archivo con «Grabar…» en el "
+                                        "monitor de un simulador.");
+    // The box waits for the frame to be on screen and for the receive that failed to end.
     QTimer::singleShot(0, this, [this, why, what] {
         MessageBox::show(this, Conversions::joinLines({why, what}), QStringLiteral("Registro de mensajes"));
     });
+}
+
+void MDIPrincipal::showPortChooser()
+{
+    if (!m_portChooser)
+        m_portChooser = new frmPuertoSerie(m_serialPort, this);
+    m_portChooser->showIn(m_area);
 }
 
 void MDIPrincipal::mnuSalir_Click()
@@ -144,8 +154,7 @@ void MDIPrincipal::endProgram()
     // next opening when the database refuses it; the recording is on disk already.
     if (m_forms.frmRegistros)
         m_forms.frmRegistros->keepPendingForExit();
-    if (m_recorder)
-        m_recorder->close();
+    m_recorder->close();
     std::fflush(nullptr);
     std::_Exit(0);
 }
@@ -153,7 +162,7 @@ void MDIPrincipal::endProgram()
 void MDIPrincipal::mnuVer_Comunicacion_Internet_Click() { openChild(m_forms.frmServidor, m_settings.tcpPort); }
 void MDIPrincipal::mnuVer_Comunicacion_MaquinaSeral_Click()
 {
-    openChild(m_forms.frmComSerial, m_settings.serialDevice);
+    openChild(m_forms.frmComSerial, m_serialPort);
 }
 
 void MDIPrincipal::mnuVer_RegistroUsuarios_Click() { openChild(m_forms.frmRegistros, m_settings.registryPath); }
@@ -164,7 +173,7 @@ void MDIPrincipal::mnuControlar_Internet_Click()
 
 void MDIPrincipal::mnuControlar_MaquinaSerial_Click()
 {
-    openChild(m_forms.frmBrazo, m_settings.serialDevice)->setRecorder(m_recorder);
+    openChild(m_forms.frmBrazo, m_serialPort)->setRecorder(m_recorder);
 }
 
 void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimulador); }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "preferences.h"
 #include "settings.h"
 
 #include <QMainWindow>
@@ -8,10 +9,12 @@ class QAction;
 class QMdiArea;
 class QMenu;
 class MessageRecorder;
+class SerialPortChoice;
 class frmAyudaSimulador;
 class frmBrazo;
 class frmComSerial;
 class frmInternetServidor;
+class frmPuertoSerie;
 class frmRegistros;
 class frmServidor;
 
@@ -59,8 +62,8 @@ private:
     // what the registry holds and the recording kept.
     void endProgram();
     void createMenus();
-    void startRecording(const QString &fileName);
-    void recordingFailed(const QString &fileName, const QString &reason);
+    void recordingFailed(const QString &fileName, const QString &reason, bool atStart);
+    void showPortChooser();
     QMenu *addMenu(QMenu *parent, const char *name, const QString &caption);
     template <typename Handler>
     QAction *addEntry(QMenu *menu, const char *name, const QString &caption, Handler handler);
@@ -70,5 +73,10 @@ private:
     const Settings m_settings;
     QMdiArea *m_area = nullptr;
     ChildForms m_forms;
+    Preferences m_preferences;
+    // Serial port 1 for both serial windows, as the user chose it last.
+    SerialPortChoice *m_serialPort = nullptr;
+    frmPuertoSerie *m_portChooser = nullptr;
+    // Closed unless the command line or a monitor started a recording.
     MessageRecorder *m_recorder = nullptr;
 };

@@ -1,23 +1,26 @@
 #pragma once
 
+#include "jointmessage.h"
+
 #include <QString>
 
 // What the user may choose for the program's links and its recording. main() builds it
-// from the command line and the environment; the main window hands each child window the
-// part it needs, and nothing below reads the environment itself.
+// from the command line, the environment and what the user chose in the program before;
+// the main window hands each child window the part it needs, and nothing below reads the
+// environment itself.
 struct Settings
 {
-    static constexpr quint16 kDefaultTcpPort = 1007;
+    static constexpr quint16 kDefaultTcpPort = protocol::kTcpPort;
 
-    // COM1 on Windows, /dev/ttyS0 elsewhere: the machine's first serial port.
-    static QString defaultSerialDevice();
-
-    // The device that plays serial port 1, for both serial windows.
-    QString serialDevice = defaultSerialDevice();
+    // The device that plays serial port 1 for both serial windows, until the user chooses
+    // another in the program.
+    QString serialDevice;
     // The port both network windows listen on; 0 lets the system choose one.
     quint16 tcpPort = kDefaultTcpPort;
-    // Where the simulators record what they receive; empty: no recording.
+    // Where the simulators record what they receive from the start; empty: no recording.
     QString messageLog;
     // The employees' database; empty: the one in the user's data folder.
     QString registryPath;
+    // Where the user's choices are kept; empty: the user's settings of the program.
+    QString preferencesFile;
 };

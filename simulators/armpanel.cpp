@@ -5,6 +5,7 @@
 #include "conversions.h"
 #include "designunits.h"
 #include "picturearea.h"
+#include "winansi.h"
 
 #include <QAccessible>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPointer>
 #include <QShortcut>
 
 namespace {
@@ -113,40 +115,69 @@ void ArmPanel::Form_Load()
     m_model.links = arm::armLinks();
     for (int joint = 1; joint <= 4; ++joint)
         m_entries[joint - 1]->setText(openingText(joint));
-    std::array<int, 4> degrees{};
     for (int joint = 1; joint <= 4; ++joint)
-        degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale).value_or(0);
-    m_model.load(degrees);
+        m_degrees[joint - 1] = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale).value_or(0);
+    m_model.load(m_degrees);
 }
 
-JointMessageOutcome ArmPanel::JointMessage(const QString &received)
+arm::Point3 ArmPanel::tool() const
 {
-    JointMessageOutcome outcome;
-    if (received.isEmpty() || received.front() < QLatin1Char('A') || received.front() > QLatin1Char('D'))
+    // Until the first move the poses are not worked out; the same product of the same
+    // transforms gives them.
+    arm::ArmModel now = m_model;
+    now.chainProduct();
+    return now.tool();
+}
+
+void ArmPanel::setJointTexts(const std::array<int, 4> &degrees)
+{
+    for (int joint = 1; joint <= 4; ++joint)
+        m_entries[joint - 1]->setText(QString::number(degrees[joint - 1]));
+}
+
+protocol::Outcome ArmPanel::JointMessage(const QByteArray &message)
+{
+    protocol::Outcome outcome;
+    const std::string_view bytes(message.constData(), std::size_t(message.size()));
+    outcome.joint = protocol::jointOf(bytes);
+    if (outcome.joint == 0)
         return outcome;
-    outcome.joint = received.front().unicode() - 'A' + 1;
-    const QString text = received.size() == 1 ? openingText(outcome.joint) : received.mid(1);
+    const std::string angle = protocol::angleText(bytes);
+    const QString text = WinAnsi::decode(QByteArray::fromRawData(angle.data(), qsizetype(angle.size())));
     QLineEdit *entry = m_entries[outcome.joint - 1];
     if (entry->text() == text) {
-        outcome.kind = JointMessageOutcome::Kind::SameText;
+        outcome.kind = protocol::Outcome::Kind::SameText;
         return outcome;
     }
     // The write runs the entry's change, which moves the arm when the text converts.
     entry->setText(text);
     const std::optional<qint32> degrees = Conversions::toInt32(text, m_locale);
-    outcome.kind = degrees ? JointMessageOutcome::Kind::Moved : JointMessageOutcome::Kind::NotANumber;
+    outcome.kind = degrees ? protocol::Outcome::Kind::Moved : protocol::Outcome::Kind::NotANumber;
     outcome.degrees = degrees.value_or(0);
     return outcome;
+}
+
+void ArmPanel::Receive(const QByteArray &bytes,
+                       const std::function<void(const QByteArray &, const protocol::Outcome &)> &taken)
+{
+    const QPointer<ArmPanel> self(this);
+    for (const std::string_view piece : protocol::split(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
+        // Whoever heard of the last message may have closed the window.
+        if (!self)
+            return;
+        const QByteArray message(piece.data(), qsizetype(piece.size()));
+        taken(message, JointMessage(message));
+    }
 }
 
 void ArmPanel::showViewMenu(QWidget *view, const QPoint &at)
 {
     auto *menu = new QMenu(view);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *view3d = menu->addAction(QStringLiteral("Vista 3D…"));
-    connect(view3d, &QAction::triggered, this, &ArmPanel::view3dRequested);
-    // The only entry, ready for Return when the menu came from the keyboard.
-    menu->setActiveAction(view3d);
+    emit viewMenuAboutToShow(menu);
+    // The first entry, ready for Return when the menu came from the keyboard.
+    if (!menu->actions().isEmpty())
+        menu->setActiveAction(menu->actions().constFirst());
     menu->popup(view->mapToGlobal(at));
 }
 
@@ -155,6 +186,7 @@ void ArmPanel::txtQ_Change(int joint)
     const std::optional<qint32> degrees = Conversions::toInt32(m_entries[joint - 1]->text(), m_locale);
     if (!degrees)
         return;
+    m_degrees[joint - 1] = *degrees;
     m_model.SetJointAngle(joint, *degrees);
     UpdateArm();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "jointmessage.h"
 #include "kinematics.h"
 
 #include <QLocale>
@@ -7,8 +8,11 @@
 #include <QPoint>
 #include <QRect>
 
+#include <functional>
+
 class PictureArea;
 class QLineEdit;
+class QMenu;
 class QWidget;
 
 // Where one window puts the controls of its arm, as pixel rectangles (DesignUnits::rect).
@@ -21,25 +25,11 @@ struct ArmPanelLayout
     QRect txtQ1, txtQ2, txtQ3, txtQ4;
 };
 
-// What one received text did to the arm.
-struct JointMessageOutcome
-{
-    enum class Kind {
-        Moved,            // the joint took the angle
-        UnknownSelector,  // empty, or not starting with "A".."D"
-        NotANumber,       // the entry took the text, which does not convert: the arm stays
-        SameText,         // the entry already held that text
-    };
-    Kind kind = Kind::UnknownSelector;
-    int joint = 0;        // 1..4 once a selector was recognised
-    qint32 degrees = 0;   // the angle taken, for Moved
-};
-
 // The arm of a simulator window: the four joint entries, the three position readouts,
 // the two views with their titles and axis letters, the model behind them, the
 // UpdateArm step and the handling of one received joint message. Both simulator windows
 // host one, whatever feeds it. Its controls carry their designed names. Each view has a
-// context menu whose one entry asks for the window's 3D view.
+// context menu, from the mouse or the keyboard, whose entries the window gives.
 class ArmPanel : public QObject
 {
     Q_OBJECT
@@ -52,21 +42,31 @@ public:
     // stay empty and the views blank until the first change of an entry.
     void Form_Load();
 
-    // One receive: the first character selects the joint ("A".."D", exactly), the rest
-    // goes unchanged into its entry, whose change moves the arm before this returns; a
+    // One message, as its bytes came: the first selects the joint ("A".."D", exactly), the
+    // rest goes unchanged into its entry, whose change moves the arm before this returns; a
     // bare selector writes the joint's opening angle. Anything else changes nothing.
-    JointMessageOutcome JointMessage(const QString &received);
+    protocol::Outcome JointMessage(const QByteArray &message);
+    // One receive of a link: each joint message it holds (protocol::split) taken in order
+    // by JointMessage, and told to taken once the arm has done with it.
+    void Receive(const QByteArray &bytes,
+                 const std::function<void(const QByteArray &message, const protocol::Outcome &outcome)> &taken);
 
     // Chain product, clear both views, readouts X, Y, Z, draw side and top view.
     void UpdateArm();
 
     const arm::ArmModel &model() const { return m_model; }
+    // The joint angles the arm was last built from, Q1..Q4.
+    std::array<int, 4> jointDegrees() const { return m_degrees; }
+    // Where the tool is, also before the first UpdateArm.
+    arm::Point3 tool() const;
+    // Writes the four entries as typing them would: each changed entry moves the arm.
+    void setJointTexts(const std::array<int, 4> &degrees);
 
 signals:
     // After every UpdateArm, once the views are drawn.
     void armUpdated();
-    // The user chose "Vista 3D…" in a view's context menu.
-    void view3dRequested();
+    // A view's context menu is about to open: the window adds its entries.
+    void viewMenuAboutToShow(QMenu *menu);
 
 private:
     // SetJointAngle then UpdateArm, unless the entry's text does not convert: then the
@@ -76,6 +76,7 @@ private:
     void showViewMenu(QWidget *view, const QPoint &at);
 
     arm::ArmModel m_model;
+    std::array<int, 4> m_degrees = arm::kOpeningPose;
     // The user's locale, read once: reading it costs more than the kinematics.
     const QLocale m_locale = QLocale::system();
     QLineEdit *m_entries[4] = {};

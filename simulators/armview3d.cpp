@@ -1,11 +1,12 @@
 #include "armview3d.h"
 
+#include "frameclock.h"
+
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QWheelEvent>
-#include <qdrawutil.h>
 
 #include <algorithm>
 #include <array>
@@ -21,12 +22,12 @@ struct ArmView3D::Figure
     double depth = 0.0;
     QRgb color = 0;
     double width = 0.0;    // the pen: the stroke, or the disc's outline
-    double radius = 0.0;   // a disc at from, when above zero
+    double radius = 0.0;   // a disc at from, when above zero; a ring of -radius below zero
 
     // The pixels it may touch, antialiasing included.
     QRect reach() const
     {
-        const double r = radius + width / 2.0 + 1.0;
+        const double r = std::fabs(radius) + width / 2.0 + 1.0;
         return QRectF(from, to).normalized().adjusted(-r, -r, r, r).toAlignedRect();
     }
 };
@@ -55,6 +56,8 @@ constexpr QRgb kLinkColor = 0xFF505860;
 constexpr QRgb kJointColor = 0xFFFF0000;
 constexpr QRgb kOutlineColor = 0xFF202020;
 constexpr QRgb kToolColor = 0xFFFF8C00;
+constexpr QRgb kTargetColor = 0xFF00A0C0;
+constexpr double kTargetMarkerRadius = 7.0;
 constexpr QRgb kAxisColors[3] = {0xFFD02020, 0xFF20A020, 0xFF2040D0};
 
 QPointF pixel(const arm::ScreenPoint &p)
@@ -76,34 +79,44 @@ Point3 alongBase(int axis, double length)
 } // namespace
 
 ArmView3D::ArmView3D(QWidget *parent)
-    : QWidget(parent)
+    : QFrame(parent)
 {
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
     setMinimumSize(200, 150);
     setAccessibleName(QStringLiteral("Vista 3D del brazo"));
+    // The figures of a pose are worked out once a frame, right before the window paints,
+    // however many poses came since: a pose that no screen shows needs none.
+    m_poseMoved = new FrameTask(this, [this] { poseMoved(); });
 }
 
 void ArmView3D::setModel(const arm::ArmModel &model)
 {
     m_model = model;
+    m_poseMoved->request();
+}
+
+void ArmView3D::poseMoved()
+{
     // Where the arm was and where it goes, over the ground painted once per camera: the
     // whole drawing, grid and letters included, with every pose cost three times as much.
     QRect changed = m_armPainted;
     for (const Figure &figure : armFigures())
         changed |= figure.reach();
-    update(changed & innerRect());
+    update(changed & contentsRect());
 }
 
 void ArmView3D::setFramesShown(bool shown)
 {
     m_framesShown = shown;
-    update(innerRect());
+    update(contentsRect());
 }
 
-QRect ArmView3D::innerRect() const
+void ArmView3D::setTarget(const std::optional<arm::Point3> &target)
 {
-    return rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+    m_target = target;
+    update(contentsRect());
 }
 
 arm::ScreenPoint ArmView3D::place(const Point3 &p) const
@@ -149,7 +162,12 @@ std::vector<ArmView3D::Figure> ArmView3D::armFigures() const
     }
     std::stable_sort(figures.begin(), figures.end(),
                      [](const Figure &a, const Figure &b) { return a.depth > b.depth; });
-    // The point the readouts give is never hidden behind the arm.
+    // The target and the point the readouts give are never hidden behind the arm; the
+    // target is a ring, so that a tool that reached it shows inside.
+    if (m_target) {
+        const QPointF target = pixel(place(*m_target));
+        figures.push_back({target, target, 0.0, kTargetColor, kOutlinePen, -kTargetMarkerRadius});
+    }
     const QPointF tool = toolPixel();
     figures.push_back({tool, tool, 0.0, kToolColor, kOutlinePen, kToolMarkerRadius});
     return figures;
@@ -182,18 +200,18 @@ void ArmView3D::paintGround()
 void ArmView3D::cameraMoved()
 {
     m_ground = QImage();
-    update(innerRect());
+    update(contentsRect());
 }
 
 void ArmView3D::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     // The border only when uncovered: a new pose repaints the inside alone.
-    if (!innerRect().contains(event->rect()))
-        qDrawWinPanel(&painter, rect(), palette(), true);
+    if (!contentsRect().contains(event->rect()))
+        drawFrame(&painter);
     if (m_ground.deviceIndependentSize() != QSizeF(size()) || m_ground.devicePixelRatio() != devicePixelRatioF())
         paintGround();
-    const QRect inside = event->rect() & innerRect();
+    const QRect inside = event->rect() & contentsRect();
     painter.setClipRect(inside);
     const qreal ratio = m_ground.devicePixelRatio();
     painter.drawImage(QRectF(inside), m_ground, QRectF(QPointF(inside.topLeft()) * ratio, QSizeF(inside.size()) * ratio));
@@ -201,7 +219,11 @@ void ArmView3D::paintEvent(QPaintEvent *event)
     painter.setRenderHint(QPainter::Antialiasing);
     m_armPainted = QRect();
     for (const Figure &figure : armFigures()) {
-        if (figure.radius > 0.0) {
+        if (figure.radius < 0.0) {
+            painter.setPen(QPen(QColor(figure.color), 2.0 * figure.width));
+            painter.setBrush(Qt::NoBrush);
+            painter.drawEllipse(figure.from, -figure.radius, -figure.radius);
+        } else if (figure.radius > 0.0) {
             // The outline as a larger disc below: stroked, it cost three times as much.
             painter.setPen(Qt::NoPen);
             painter.setBrush(QColor(kOutlineColor));

@@ -3,12 +3,13 @@
 #include "camera.h"
 #include "kinematics.h"
 
+#include <QFrame>
 #include <QImage>
 #include <QPoint>
 #include <QPointF>
 #include <QRect>
-#include <QWidget>
 
+#include <optional>
 #include <vector>
 
 // The arm in three dimensions, painted with QPainter in perspective: on a ground grid in
@@ -16,17 +17,22 @@
 // through the frame origins to the tool with a disc at each joint, nearer parts over
 // farther ones, and, when asked, the x, y and z axes of every Denavit-Hartenberg frame. A drag or the arrow
 // keys orbit the camera, the wheel or + and - zoom, a double click or Home brings back the
-// first camera; none of it touches the model.
-class ArmView3D : public QWidget
+// first camera; none of it touches the model. A target point, when given, is marked where
+// the tool should go. Its border is the flat views' sunken panel.
+class FrameTask;
+
+class ArmView3D : public QFrame
 {
     Q_OBJECT
 
 public:
     explicit ArmView3D(QWidget *parent = nullptr);
 
-    // A copy of a model whose poses are worked out, painted at the next repaint.
+    // A copy of a model whose poses are worked out, painted with the window's next paint.
     void setModel(const arm::ArmModel &model);
     void setFramesShown(bool shown);
+    // The point marked as the tool's target; none, no mark.
+    void setTarget(const std::optional<arm::Point3> &target);
     const arm::Camera &camera() const { return m_camera; }
     // Where the tool marker is painted, in pixels of this widget.
     QPointF toolPixel() const;
@@ -42,10 +48,6 @@ protected:
 private:
     struct Figure;
 
-    // The sunken border of the flat views, two pixels each side.
-    static constexpr int kBorder = 2;
-
-    QRect innerRect() const;
     arm::ScreenPoint place(const arm::Point3 &p) const;
     // The strokes and discs of the arm, farthest first, the tool marker last.
     std::vector<Figure> armFigures() const;
@@ -53,12 +55,16 @@ private:
     void paintGround();
     // A new camera: a new ground, and all of the drawing repainted.
     void cameraMoved();
+    // Where the arm was and where it goes, to be painted.
+    void poseMoved();
 
     arm::ArmModel m_model;
     arm::Camera m_camera;
     bool m_framesShown = false;
+    std::optional<arm::Point3> m_target;
     QPoint m_dragFrom;
     QImage m_ground;
     // The pixels the arm covered when last painted.
     QRect m_armPainted;
+    FrameTask *m_poseMoved = nullptr;
 };

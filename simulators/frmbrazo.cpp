@@ -4,23 +4,37 @@
 #include "controls.h"
 #include "conversions.h"
 #include "designunits.h"
+#include "jointmessage.h"
+#include "linkwords.h"
 #include "seriallink.h"
+#include "serialportchoice.h"
+#include "serialportuse.h"
+
+#include <QMdiSubWindow>
+#include <QMenu>
 
 namespace {
 
 const QString kCaption = QStringLiteral("Torvane Electronico");
-constexpr qint32 kBaudRate = 19200;
 
 } // namespace
 
-frmBrazo::frmBrazo(const QString &serialDevice, QWidget *parent)
+struct frmBrazo::Ui : FormControls
+{
+    using FormControls::FormControls;
+    SerialPortUse *port = nullptr;
+};
+
+frmBrazo::frmBrazo(SerialPortChoice *choice, QWidget *parent)
     : SimulatorForm(parent)
-    , m_serialDevice(serialDevice)
+    , m_choice(choice)
 {
     setObjectName(QStringLiteral("frmBrazo"));
     setWindowTitle(kCaption);
     Controls::setBackColor(this, DesignUnits::color(DesignUnits::kBlue));
 }
+
+frmBrazo::~frmBrazo() = default;
 
 QSize frmBrazo::designClientSize() const
 {
@@ -50,13 +64,34 @@ void frmBrazo::createControls(QWidget *surface)
     layout.txtQ2 = rect(3675, 6360, 1215, 495);
     layout.txtQ3 = rect(5925, 6360, 1215, 495);
     layout.txtQ4 = rect(8160, 6360, 1215, 495);
+    m_ui = new Ui(surface);
     // A control of the window: it goes with the surface when the window closes, and the
     // port with it.
-    auto *Comm1 = new SerialLink({m_serialDevice, kBaudRate}, surface);
+    auto *Comm1 = new SerialLink({m_choice->device(), protocol::kSimulatorBaudRate}, surface);
     Comm1->setObjectName(QStringLiteral("Comm1"));
+    m_ui->port = new SerialPortUse(Comm1, m_choice, m_ui);
+    connect(m_ui->port, &SerialPortUse::tell, this, &frmBrazo::tell);
+    connect(m_ui->port, &SerialPortUse::stateChanged, this, &frmBrazo::portStateChanged);
     createArm(surface, layout, Comm1);
     Controls::setTabOrder(surface, {"picLateral", "picSuperior", "txtPosicionX", "txtPosicionY",
                                     "txtPosicionZ", "txtQ1", "txtQ2", "txtQ3", "txtQ4"});
+}
+
+void frmBrazo::Form_Load()
+{
+    // The arm first; the port is the window's own, opened by its use.
+    arm()->Form_Load();
+    m_ui->port->open();
+}
+
+QString frmBrazo::simulatorName() const
+{
+    return QStringLiteral("Maquina Serial");
+}
+
+QString frmBrazo::linkState() const
+{
+    return m_ui ? QStringLiteral("Puerto serie %1").arg(m_ui->port->state()) : QString();
 }
 
 QString frmBrazo::origin() const
@@ -64,21 +99,35 @@ QString frmBrazo::origin() const
     return QStringLiteral("serie");
 }
 
-void frmBrazo::linkFailed(const QString &reason, bool atLoad)
+void frmBrazo::linkFailed(bool)
 {
-    const QString text =
-        atLoad ? Conversions::joinLines({QStringLiteral("No se pudo abrir el puerto serie %1: %2.").arg(m_serialDevice, reason),
-                                         QStringLiteral("El brazo se puede mover escribiendo los ángulos. Cierre la "
-                                                        "otra ventana o programa que use el puerto, o indique otro "
-                                                        "dispositivo con --puerto-serie.")})
-               : Conversions::joinLines({QStringLiteral("Falló la comunicación por el puerto serie %1: %2.").arg(m_serialDevice, reason),
-                                         QStringLiteral("El brazo se puede seguir moviendo escribiendo los ángulos; "
-                                                        "cierre y vuelva a abrir esta ventana para volver a usar el puerto.")});
-    showMessageLater(text, kCaption);
+    // The port's use tells the user, and reopens a port that comes back.
 }
 
-QString frmBrazo::view3dCaption() const
+void frmBrazo::fillViewMenu(QMenu *menu)
 {
-    // The simulator as the menu "Controlar desde..." names it.
-    return QStringLiteral("Vista 3D - Maquina Serial");
+    SimulatorForm::fillViewMenu(menu);
+    connect(menu->addAction(m_ui->port->menuText()), &QAction::triggered, m_choice, &SerialPortChoice::requestChooser);
+}
+
+void frmBrazo::tell(const QStringList &lines, bool chooser)
+{
+    QStringList text = lines;
+    if (!m_ui->port->isOpen())
+        text.append(QStringLiteral("Mientras tanto, el brazo se mueve escribiendo los ángulos."));
+    showMessageLater(Conversions::joinLines(text), kCaption, chooser ? LinkWords::kChooseButton : QString(),
+                     [choice = QPointer<SerialPortChoice>(m_choice)] {
+                         if (choice)
+                             choice->requestChooser();
+                     });
+}
+
+void frmBrazo::portStateChanged()
+{
+    // What the window's frame says of it to a screen reader; the caption stays as designed.
+    const QString state = linkState();
+    setAccessibleDescription(state);
+    if (subWindow())
+        subWindow()->setAccessibleDescription(state);
+    emit linkStateChanged();
 }

@@ -2,25 +2,38 @@
 
 #include "simulatorform.h"
 
-#include <QString>
+#include <QPointer>
+
+class SerialPortChoice;
 
 // The simulator whose arm follows a machine on serial port 1: every read takes whatever is
-// waiting as one joint message. Nothing is ever sent on the line.
+// waiting as one receive of joint messages. Nothing is ever sent on the line.
 class frmBrazo : public SimulatorForm
 {
     Q_OBJECT
 
 public:
-    // serialDevice plays serial port 1.
-    explicit frmBrazo(const QString &serialDevice, QWidget *parent = nullptr);
+    // The choice names the device that plays serial port 1, and the window follows it.
+    explicit frmBrazo(SerialPortChoice *choice, QWidget *parent = nullptr);
+    ~frmBrazo() override;
+
+    QString simulatorName() const override;
+    QString linkState() const override;
 
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
+    void Form_Load() override;
     QString origin() const override;
-    void linkFailed(const QString &reason, bool atLoad) override;
-    QString view3dCaption() const override;
+    void linkFailed(bool atLoad) override;
+    void fillViewMenu(QMenu *menu) override;
 
 private:
-    const QString m_serialDevice;
+    struct Ui;
+
+    void tell(const QStringList &lines, bool chooser);
+    void portStateChanged();
+
+    SerialPortChoice *const m_choice;
+    QPointer<Ui> m_ui;
 };

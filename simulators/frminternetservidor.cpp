@@ -4,6 +4,7 @@
 #include "controls.h"
 #include "conversions.h"
 #include "designunits.h"
+#include "linkwords.h"
 #include "oneclientserver.h"
 
 #include <QLabel>
@@ -73,6 +74,7 @@ void frmInternetServidor::createControls(QWidget *surface)
     m_ui->Winsock1 = new OneClientServer(m_tcpPort, surface);
     m_ui->Winsock1->setObjectName(QStringLiteral("Winsock1"));
     createArm(surface, layout, m_ui->Winsock1);
+    connect(m_ui->Winsock1, &OneClientServer::listening, this, &SimulatorForm::linkStateChanged);
     Controls::setTabOrder(surface, {"txtPuerto", "txtIPservidor", "txtPosicionY", "txtPosicionX",
                                     "picSuperior", "txtPosicionZ", "picLateral", "txtQ4", "txtQ3",
                                     "txtQ2", "txtQ1"});
@@ -82,7 +84,24 @@ void frmInternetServidor::Form_Load()
 {
     SimulatorForm::Form_Load();
     m_ui->txtIPservidor->setText(OneClientServer::LocalIP());
-    m_ui->txtPuerto->setText(Conversions::fromInt(m_ui->Winsock1->port()));
+    m_ui->txtPuerto->setText(QString::number(m_ui->Winsock1->port()));
+}
+
+QString frmInternetServidor::simulatorName() const
+{
+    return QStringLiteral("Internet");
+}
+
+QString frmInternetServidor::linkState() const
+{
+    if (!m_ui)
+        return QString();
+    const OneClientServer *server = m_ui->Winsock1;
+    if (server->isOpen())
+        return QStringLiteral("Cliente %1 conectado al puerto TCP %2").arg(server->clientAddress()).arg(server->port());
+    if (server->isListening())
+        return QStringLiteral("Escuchando en el puerto TCP %1, en todas las direcciones").arg(server->port());
+    return QStringLiteral("No escucha en el puerto TCP %1").arg(server->port());
 }
 
 QString frmInternetServidor::origin() const
@@ -90,17 +109,12 @@ QString frmInternetServidor::origin() const
     return QStringLiteral("tcp ") + m_ui->Winsock1->clientAddress();
 }
 
-void frmInternetServidor::linkFailed(const QString &reason, bool)
+void frmInternetServidor::linkFailed(bool)
 {
-    // The reason says what failed and what to do; listening fails the same way at the load
-    // and after a client has left.
-    showMessageLater(Conversions::joinLines({reason, QStringLiteral("Ningún cliente podrá conectarse; los ángulos "
-                                                                    "escritos siguen moviendo el brazo.")}),
+    // Listening fails the same way at the load and after a client has left.
+    const OneClientServer *server = m_ui->Winsock1;
+    showMessageLater(Conversions::joinLines({LinkWords::listenFailure(server->port(), server->cause(), server->errorString()),
+                                             QStringLiteral("Ningún cliente podrá conectarse; los ángulos escritos siguen "
+                                                            "moviendo el brazo.")}),
                      QStringLiteral("Controlar desde Internet"));
-}
-
-QString frmInternetServidor::view3dCaption() const
-{
-    // The simulator as the menu "Controlar desde..." names it.
-    return QStringLiteral("Vista 3D - Internet");
 }

@@ -15,6 +15,9 @@ public:
     explicit frmInternetServidor(quint16 tcpPort, QWidget *parent = nullptr);
     ~frmInternetServidor() override;
 
+    QString simulatorName() const override;
+    QString linkState() const override;
+
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
@@ -22,8 +25,7 @@ protected:
     QString accessibleWindowName() const override;
     void Form_Load() override;
     QString origin() const override;
-    void linkFailed(const QString &reason, bool atLoad) override;
-    QString view3dCaption() const override;
+    void linkFailed(bool atLoad) override;
 
 private:
     struct Ui;

@@ -3,7 +3,7 @@
 #include "armpanel.h"
 #include "armview3d.h"
 #include "conversions.h"
-#include "picturearea.h"
+#include "simulatorform.h"
 
 #include <QBoxLayout>
 #include <QCheckBox>
@@ -12,7 +12,6 @@
 #include <QLocale>
 #include <QResizeEvent>
 #include <QTableWidget>
-#include <QTimer>
 
 #include <cmath>
 
@@ -20,7 +19,6 @@ namespace {
 
 enum Column { kLink, kTheta, kD, kA, kAlpha, kColumns };
 constexpr int kLinks = 5;
-constexpr int kNumbersMs = 100;
 
 // The joint angle a link transform was built from, in whole degrees in (-180, 180]: the
 // entries take whole degrees, and dividing by the same 3.1416 that made the radians gives
@@ -45,11 +43,6 @@ struct frmVista3D::Ui : FormControls
     ArmView3D *picVista3D = nullptr;
     QTableWidget *tblParametros = nullptr;
     QLabel *lblHerramienta = nullptr;
-    // The latest pose is drawn at the end of the frame a move came in, and its numbers
-    // written ten times a second: numbers that change sixty times a second cannot be read,
-    // and rewriting them as often was a third of what this window cost.
-    QTimer frameEnd;
-    QTimer numbersEnd;
     const QLocale locale = QLocale::system();
 };
 
@@ -62,9 +55,17 @@ frmVista3D::frmVista3D(const QString &caption, QWidget *parent)
 
 frmVista3D::~frmVista3D() = default;
 
-void frmVista3D::setArm(ArmPanel *arm)
+void frmVista3D::setSimulator(SimulatorForm *simulator)
 {
-    m_arm = arm;
+    m_arm = simulator->arm();
+    m_target = simulator->target();
+}
+
+void frmVista3D::setTarget(const std::optional<arm::Point3> &target)
+{
+    m_target = target;
+    if (m_ui)
+        m_ui->picVista3D->setTarget(target);
 }
 
 QSize frmVista3D::designClientSize() const
@@ -75,19 +76,6 @@ QSize frmVista3D::designClientSize() const
 void frmVista3D::createControls(QWidget *surface)
 {
     m_ui = new Ui(surface);
-    m_ui->frameEnd.setSingleShot(true);
-    m_ui->frameEnd.setInterval(PictureArea::kFrameMs);
-    connect(&m_ui->frameEnd, &QTimer::timeout, m_ui, [this] {
-        if (m_arm)
-            m_ui->picVista3D->setModel(m_arm->model());
-    });
-    m_ui->numbersEnd.setSingleShot(true);
-    m_ui->numbersEnd.setInterval(kNumbersMs);
-    connect(&m_ui->numbersEnd, &QTimer::timeout, m_ui, [this] {
-        if (m_arm)
-            showNumbers(m_arm->model());
-    });
-
     m_ui->picVista3D = new ArmView3D(surface);
     m_ui->picVista3D->setObjectName(QStringLiteral("picVista3D"));
 
@@ -158,10 +146,9 @@ void frmVista3D::Form_Load()
     if (!m_arm)
         return;
     connect(m_arm, &ArmPanel::armUpdated, m_ui, [this] {
-        for (QTimer *timer : {&m_ui->frameEnd, &m_ui->numbersEnd}) {
-            if (!timer->isActive())
-                timer->start();
-        }
+        // Every move, at once: the drawing paints it with the window's next paint.
+        m_ui->picVista3D->setModel(m_arm->model());
+        showNumbers(m_arm->model());
     });
     // Until the simulator's arm first moves, its poses are not worked out; the same
     // product of the same transforms gives the poses it shows after any move.
@@ -174,6 +161,7 @@ void frmVista3D::Form_Load()
         setCell(row, kAlpha, QString::number(link.alphaDeg));
     }
     m_ui->picVista3D->setModel(now);
+    m_ui->picVista3D->setTarget(m_target);
     showNumbers(now);
 }
 

@@ -1,14 +1,15 @@
 #pragma once
 
+#include "kinematics.h"
 #include "mdiform.h"
 
 #include <QPointer>
 #include <QString>
 
+#include <optional>
+
 class ArmPanel;
-namespace arm {
-struct ArmModel;
-}
+class SimulatorForm;
 
 // The arm of one simulator window in three dimensions, with the Denavit-Hartenberg
 // parameters of its links and the tool position. It follows that window's arm alone and
@@ -22,8 +23,10 @@ public:
     explicit frmVista3D(const QString &caption, QWidget *parent = nullptr);
     ~frmVista3D() override;
 
-    // The arm shown from the next load on.
-    void setArm(ArmPanel *arm);
+    // The simulator whose arm is shown from the next load on.
+    void setSimulator(SimulatorForm *simulator);
+    // The point marked as the tool's target; none, no mark.
+    void setTarget(const std::optional<arm::Point3> &target);
 
 protected:
     void createControls(QWidget *surface) override;
@@ -39,5 +42,6 @@ private:
     void setCell(int row, int column, const QString &text);
 
     QPointer<ArmPanel> m_arm;
+    std::optional<arm::Point3> m_target;
     QPointer<Ui> m_ui;
 };

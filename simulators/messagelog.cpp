@@ -22,6 +22,16 @@ QByteArray header()
     return QByteArrayLiteral("ms,origen,bytes,resultado\n");
 }
 
+Row startMark(qint64 ms, const QDateTime &when)
+{
+    return {ms, QStringLiteral("inicio"), QByteArray(), when.toString(QStringLiteral("yyyy-MM-dd HH:mm:ss"))};
+}
+
+bool isStartMark(const Row &row)
+{
+    return row.source == QLatin1String("inicio");
+}
+
 QByteArray format(const Row &row)
 {
     return QStringLiteral("%1,%2,\"%3\",%4\n")

@@ -1,44 +1,29 @@
 #include "messagerecorder.h"
 
-#include "armpanel.h"
 #include "messagelog.h"
+#include "programclock.h"
+#include "receipt.h"
 #include "systemerror.h"
-
-
-namespace {
-
-QString describe(const JointMessageOutcome &outcome)
-{
-    switch (outcome.kind) {
-    case JointMessageOutcome::Kind::Moved:
-        return QStringLiteral("Q%1=%2").arg(outcome.joint).arg(outcome.degrees);
-    case JointMessageOutcome::Kind::UnknownSelector:
-        return QStringLiteral("selector desconocido");
-    case JointMessageOutcome::Kind::NotANumber:
-        return QStringLiteral("no es un número");
-    case JointMessageOutcome::Kind::SameText:
-        return QStringLiteral("mismo texto");
-    }
-    return QString();
-}
-
-} // namespace
 
 MessageRecorder::MessageRecorder(QObject *parent)
     : QObject(parent)
 {
-    // Started with the main window, which is as good as the program's start.
-    m_clock.start();
 }
 
 bool MessageRecorder::open(const QString &fileName)
 {
+    close();
     m_file.setFileName(fileName);
     if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append))
         return false;
-    if (m_file.size() == 0)
-        m_file.write(MessageLog::header());
-    return m_file.flush();
+    const qint64 now = ProgramClock::ms();
+    const QByteArray start = MessageLog::format(MessageLog::startMark(now, ProgramClock::at(now)));
+    if (!write(m_file.size() == 0 ? MessageLog::header() + start : start)) {
+        m_file.close();
+        return false;
+    }
+    emit recordingChanged(true);
+    return true;
 }
 
 QString MessageRecorder::errorString() const
@@ -46,19 +31,28 @@ QString MessageRecorder::errorString() const
     return SystemError::inSpanish(m_file.errorString());
 }
 
-void MessageRecorder::record(const QString &source, const QByteArray &received, const JointMessageOutcome &outcome)
+void MessageRecorder::record(const Receipt &receipt)
 {
-    if (received.isEmpty() || !m_file.isOpen())
+    if (!m_file.isOpen())
         return;
-    m_file.write(MessageLog::format({m_clock.elapsed(), source, received, describe(outcome)}));
-    if (m_file.flush())
+    if (write(MessageLog::format({receipt.ms, receipt.source, receipt.bytes,
+                                  QString::fromStdString(protocol::words(receipt.outcome))})))
         return;
     const QString reason = errorString();
     m_file.close();
+    emit recordingChanged(false);
     emit writeFailed(reason);
+}
+
+bool MessageRecorder::write(const QByteArray &line)
+{
+    return m_file.write(line) == line.size() && m_file.flush();
 }
 
 void MessageRecorder::close()
 {
+    if (!m_file.isOpen())
+        return;
     m_file.close();
+    emit recordingChanged(false);
 }

@@ -65,12 +65,11 @@ inline std::unique_ptr<QTcpSocket> connectTo(quint16 port, const QHostAddress &h
     return client;
 }
 
-// Sends one message and lets it be read alone.
+// Sends one message, handed whole to the system; the test waits for what it does.
 inline void send(QTcpSocket &client, const QByteArray &bytes)
 {
     client.write(bytes);
-    client.flush();
-    QTest::qWait(30);
+    client.waitForBytesWritten(kWaitMs);
 }
 
 } // namespace Forms

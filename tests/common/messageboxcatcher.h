@@ -6,11 +6,13 @@
 #include <QMessageBox>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QTimer>
 
-// Watches for application-modal message boxes while a test runs, records their title and
-// text, and dismisses each: an information box with its OK button, a question with the
-// answer the test chose.
+// Watches for application-modal message boxes while a test runs, records their title, text
+// and buttons, and dismisses each: an information box with its OK button (or with the
+// button of its offer, when the test chose to press that), a question with the answer the
+// test chose.
 class MessageBoxCatcher : public QObject
 {
 public:
@@ -19,6 +21,8 @@ public:
         QString title;
         QString text;
         QMessageBox::StandardButtons buttons;
+        // The texts of the buttons that are not standard ones: what a box offers to do.
+        QStringList offers;
     };
 
     MessageBoxCatcher()
@@ -28,6 +32,8 @@ public:
     }
 
     void setAnswer(QMessageBox::StandardButton answer) { m_answer = answer; }
+    // Presses the offered button with this text instead of OK, where a box has one.
+    void setPressOffer(const QString &offer) { m_offer = offer; }
     const QList<Box> &boxes() const { return m_boxes; }
     void clear() { m_boxes.clear(); }
     QString texts() const
@@ -44,8 +50,17 @@ private:
         auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
         if (!box)
             return;
-        m_boxes.append({box->windowTitle(), box->text(), box->standardButtons()});
-        QAbstractButton *button = box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok) : box->button(m_answer);
+        QStringList offers;
+        QAbstractButton *offered = nullptr;
+        for (QAbstractButton *button : box->buttons()) {
+            if (box->standardButton(button) != QMessageBox::NoButton)
+                continue;
+            offers.append(button->text());
+            if (!m_offer.isEmpty() && button->text() == m_offer)
+                offered = button;
+        }
+        m_boxes.append({box->windowTitle(), box->text(), box->standardButtons(), offers});
+        QAbstractButton *button = offered ? offered : box->button(QMessageBox::Ok) ? box->button(QMessageBox::Ok) : box->button(m_answer);
         if (button)
             button->click();
         else
@@ -55,4 +70,5 @@ private:
     QTimer m_timer;
     QList<Box> m_boxes;
     QMessageBox::StandardButton m_answer = QMessageBox::No;
+    QString m_offer;
 };

@@ -5,6 +5,12 @@
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
+namespace {
+
+const QString kSystemFirst = QStringLiteral("/dev/primero-del-sistema");
+
+} // namespace
+
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -20,6 +26,7 @@ void TestCommandLine::parse_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<QString>("environment");
+    QTest::addColumn<QString>("remembered");
     QTest::addColumn<CommandLine::Action>("action");
     QTest::addColumn<QString>("device");
     QTest::addColumn<int>("port");
@@ -27,43 +34,53 @@ void TestCommandLine::parse_data()
     QTest::addColumn<QString>("says");
 
     using A = CommandLine::Action;
-    const QString first = Settings::defaultSerialDevice();
-    QTest::newRow("nothing: the defaults") << QStringList() << "" << A::Run << first << 1007 << "" << "";
-    QTest::newRow("environment") << QStringList() << "/dev/ttyUSB0" << A::Run << "/dev/ttyUSB0" << 1007 << "" << "";
-    QTest::newRow("option over environment") << QStringList{"--puerto-serie", "/tmp/p"} << "/dev/ttyUSB0" << A::Run
-                                             << "/tmp/p" << 1007 << "" << "";
-    QTest::newRow("tcp port") << QStringList{"--puerto-tcp=5000"} << "" << A::Run << first << 5000 << "" << "";
-    QTest::newRow("highest port") << QStringList{"--puerto-tcp", "65535"} << ""
+    const QString first = kSystemFirst;
+    // Serial port 1: the option, then the environment, then the user's last choice in the
+    // program, then the system's first port.
+    QTest::newRow("nothing: the defaults") << QStringList() << "" << "" << A::Run << first << 1007 << "" << "";
+    QTest::newRow("remembered") << QStringList() << "" << "/dev/ttyACM0" << A::Run << "/dev/ttyACM0" << 1007 << ""
+                                << "";
+    QTest::newRow("environment over remembered") << QStringList() << "/dev/ttyUSB0" << "/dev/ttyACM0" << A::Run
+                                                 << "/dev/ttyUSB0" << 1007 << "" << "";
+    QTest::newRow("option over both") << QStringList{"--puerto-serie", "/tmp/p"} << "/dev/ttyUSB0" << "/dev/ttyACM0"
+                                      << A::Run << "/tmp/p" << 1007 << "" << "";
+    QTest::newRow("blank remembered") << QStringList() << "" << " " << A::Run << first << 1007 << "" << "";
+    QTest::newRow("tcp port") << QStringList{"--puerto-tcp=5000"} << "" << "" << A::Run << first << 5000 << "" << "";
+    QTest::newRow("highest port") << QStringList{"--puerto-tcp", "65535"} << "" << ""
                                   << A::Run << first << 65535 << "" << "";
-    QTest::newRow("port 0") << QStringList{"--puerto-tcp", "0"} << "" << A::Fail << "" << 0 << "" << "1 a 65535";
-    QTest::newRow("port too high") << QStringList{"--puerto-tcp", "65536"} << ""
+    QTest::newRow("port 0") << QStringList{"--puerto-tcp", "0"} << "" << "" << A::Fail << "" << 0 << "" << "1 a 65535";
+    QTest::newRow("port too high") << QStringList{"--puerto-tcp", "65536"} << "" << ""
                                    << A::Fail << "" << 0 << "" << "«65536»";
-    QTest::newRow("port not a number") << QStringList{"--puerto-tcp", "mil"} << ""
+    QTest::newRow("port not a number") << QStringList{"--puerto-tcp", "mil"} << "" << ""
                                        << A::Fail << "" << 0 << "" << "«mil»";
-    QTest::newRow("negative port") << QStringList{"--puerto-tcp", "-1"} << "" << A::Fail << "" << 0 << "" << "«-1»";
-    QTest::newRow("empty device") << QStringList{"--puerto-serie", ""} << ""
+    QTest::newRow("negative port") << QStringList{"--puerto-tcp", "-1"} << "" << "" << A::Fail << "" << 0 << ""
+                                   << "«-1»";
+    QTest::newRow("empty device") << QStringList{"--puerto-serie", ""} << "" << ""
                                   << A::Fail << "" << 0 << "" << "--puerto-serie";
-    QTest::newRow("blank environment") << QStringList() << " " << A::Fail << "" << 0 << "" << "BRAZO_SERIAL_PORT";
-    QTest::newRow("unknown option") << QStringList{"--rapido"} << "" << A::Fail << "" << 0 << "" << "rapido";
-    QTest::newRow("stray argument") << QStringList{"A45"} << "" << A::Fail << "" << 0 << "" << "A45";
-    QTest::newRow("message log") << QStringList{"--registro-mensajes", "r.csv"} << "" << A::Run << first << 1007
+    QTest::newRow("blank environment") << QStringList() << " " << "" << A::Fail << "" << 0 << ""
+                                       << "BRAZO_SERIAL_PORT";
+    QTest::newRow("unknown option") << QStringList{"--rapido"} << "" << "" << A::Fail << "" << 0 << "" << "rapido";
+    QTest::newRow("stray argument") << QStringList{"A45"} << "" << "" << A::Fail << "" << 0 << "" << "A45";
+    QTest::newRow("message log") << QStringList{"--registro-mensajes", "r.csv"} << "" << "" << A::Run << first << 1007
                                  << "r.csv" << "";
-    QTest::newRow("empty log name") << QStringList{"--registro-mensajes", " "} << "" << A::Fail << "" << 0 << ""
+    QTest::newRow("empty log name") << QStringList{"--registro-mensajes", " "} << "" << "" << A::Fail << "" << 0 << ""
                                     << "--registro-mensajes";
-    QTest::newRow("help") << QStringList{"--help"} << "" << A::Print << "" << 0 << "" << "--puerto-tcp <N>";
-    QTest::newRow("version") << QStringList{"-v"} << "" << A::Print << "" << 0 << "" << "brazo";
+    QTest::newRow("help") << QStringList{"--help"} << "" << "" << A::Print << "" << 0 << "" << "--puerto-tcp <N>";
+    QTest::newRow("version") << QStringList{"-v"} << "" << "" << A::Print << "" << 0 << "" << "brazo";
 }
 
 void TestCommandLine::parse()
 {
     QFETCH(QStringList, arguments);
     QFETCH(QString, environment);
+    QFETCH(QString, remembered);
     QFETCH(CommandLine::Action, action);
     QFETCH(QString, device);
     QFETCH(int, port);
     QFETCH(QString, log);
     QFETCH(QString, says);
-    const CommandLine line = CommandLine::parse(QStringList{"brazo"} + arguments, environment);
+    const CommandLine line = CommandLine::parse(QStringList{"brazo"} + arguments, environment, remembered,
+                                                [] { return kSystemFirst; });
     QCOMPARE(line.action, action);
     QVERIFY2(line.text.contains(says), qPrintable(line.text));
     if (action == CommandLine::Action::Run) {

@@ -1,9 +1,13 @@
 #include "forms.h"
 #include "frmbrazo.h"
 #include "frminternetservidor.h"
+#include "frmpuertoserie.h"
+#include "linkwords.h"
 #include "messageboxcatcher.h"
 #include "oneclientserver.h"
 #include "ptypair.h"
+#include "receiptlog.h"
+#include "serialportchoice.h"
 
 #include <QNetworkInterface>
 #include <QRandomGenerator>
@@ -18,7 +22,7 @@ class TestSimulators : public QObject
 
 private slots:
     void frmBrazo_machineMessage_movesTheArm_lostLineToldOnce();
-    void frmBrazo_portUnavailable_saysSoAndTypingMoves();
+    void frmBrazo_portUnavailable_saysSoAndTypingMoves_chooserOpensTheTypedPort();
     void frmInternetServidor_clientMessage_movesTheArm();
     void frmInternetServidor_randomBinary_neverAnswered();
     void frmInternetServidor_portTaken_saysSoAndTypingMoves();
@@ -30,30 +34,51 @@ void TestSimulators::frmBrazo_machineMessage_movesTheArm_lostLineToldOnce()
     PtyPair pty;
     QVERIFY(pty.start());
     Frame frame;
-    auto *form = new frmBrazo(pty.devicePath(), &frame.area);
+    SerialPortChoice choice(pty.devicePath());
+    auto *form = new frmBrazo(&choice, &frame.area);
     form->showIn(&frame.area);
-    QVERIFY(pty.writePeer("A45"));
-    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45"), kWaitMs);
+    // Two println messages read together both move the arm.
+    QVERIFY(pty.writePeer("A45\r\nB0\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45\r\n"), kWaitMs);
+    QCOMPARE(text(form, "txtQ2"), QStringLiteral("0\r\n"));
     QCOMPARE(text(form, "txtPosicionX"), QStringLiteral("14.938"));
     QVERIFY(pty.readPeer(100).isEmpty());
+    QVERIFY(form->accessibleDescription().contains(QStringLiteral("(abierto)")));
     pty.hangUp();
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
-    QTest::qWait(300);
-    QCOMPARE(boxes.boxes().size(), 1);
-    QVERIFY(boxes.texts().contains(QStringLiteral("se desconectó")));
+    QVERIFY(form->accessibleDescription().contains(QStringLiteral("(cerrado)")));
+    QCOMPARE(boxes.boxes().first().offers, QStringList{LinkWords::kChooseButton});
 }
 
-void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves()
+void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves_chooserOpensTheTypedPort()
 {
     MessageBoxCatcher boxes;
+    boxes.setPressOffer(LinkWords::kChooseButton);
     Frame frame;
-    auto *form = new frmBrazo(kMissingDevice, &frame.area);
+    SerialPortChoice choice(kMissingDevice);
+    frmPuertoSerie chooser(&choice, &frame.area);
+    connect(&choice, &SerialPortChoice::chooserRequested, &chooser, [&] { chooser.showIn(&frame.area); });
+    auto *form = new frmBrazo(&choice, &frame.area);
     form->showIn(&frame.area);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
-    QVERIFY2(boxes.texts().contains(QStringLiteral("/nonexistent/brazo-tty: el dispositivo no existe")),
-             qPrintable(boxes.texts()));
     control<QLineEdit>(form, "txtQ2")->setText(QStringLiteral("90"));
     QCOMPARE(text(form, "txtPosicionZ"), QStringLiteral("-11.375"));
+
+    // "Elegir puerto…" opened the chooser; a typed device and Return open it in the window.
+    QTRY_VERIFY_WITH_TIMEOUT(chooser.isLoaded(), kWaitMs);
+    PtyPair pty;
+    QVERIFY(pty.start());
+    auto *device = control<QLineEdit>(&chooser, "txtDispositivo");
+    device->setText(pty.devicePath());
+    QTest::keyClick(device, Qt::Key_Return);
+    QCOMPARE(choice.device(), pty.devicePath());
+    QTRY_VERIFY_WITH_TIMEOUT(!chooser.isLoaded(), kWaitMs);
+    QTRY_VERIFY_WITH_TIMEOUT(form->accessibleDescription().contains(pty.devicePath() + QStringLiteral(" (abierto)")),
+                             kWaitMs);
+    QVERIFY(pty.writePeer("A45"));
+    QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45"), kWaitMs);
+    // The rest of the load did not run again: the typed angle stays.
+    QCOMPARE(text(form, "txtQ2"), QStringLiteral("90"));
 }
 
 void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()
@@ -96,16 +121,28 @@ void TestSimulators::frmInternetServidor_randomBinary_neverAnswered()
     QVERIFY(client);
     // Seeded, so that a failure names the same bytes every run.
     QRandomGenerator random(1007);
+    qsizetype sent = 0;
     for (int i = 0; i < 200; ++i) {
         QByteArray bytes(int(random.bounded(1, 300)), Qt::Uninitialized);
         for (char &b : bytes)
             b = char(random.bounded(256));
         client->write(bytes);
-        if (i % 20 == 0)
-            QTest::qWait(5);
+        sent += bytes.size();
+    }
+    // Every byte reaches the arm, cut into messages at line breaks and nowhere else.
+    const ReceiptLog *log = form->receiptLog();
+    const auto taken = [log] {
+        qsizetype bytes = 0;
+        for (int row = 0; row < log->rowCount(); ++row)
+            bytes += log->receipt(row).bytes.size();
+        return bytes;
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(taken(), sent, kWaitMs);
+    for (int row = 0; row < log->rowCount(); ++row) {
+        const QByteArray &bytes = log->receipt(row).bytes;
+        QVERIFY(!bytes.chopped(1).contains('\n'));
     }
     // Once all of it has been read, a message arrives alone again.
-    QTest::qWait(300);
     send(*client, "B30");
     QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ2"), QStringLiteral("30"), kWaitMs);
     QVERIFY(!client->waitForReadyRead(100));

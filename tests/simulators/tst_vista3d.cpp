@@ -6,6 +6,7 @@
 #include "frminternetservidor.h"
 #include "frmvista3d.h"
 #include "messageboxcatcher.h"
+#include "serialportchoice.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>
@@ -78,7 +79,8 @@ void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
 {
     MessageBoxCatcher boxes;
     Frame frame;
-    auto *serial = new frmBrazo(kMissingDevice, &frame.area);
+    SerialPortChoice choice(kMissingDevice);
+    auto *serial = new frmBrazo(&choice, &frame.area);
     serial->showIn(&frame.area);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     // The port's box took the focus with it.
@@ -112,20 +114,22 @@ void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects_data()
 {
     QTest::addColumn<QList<int>>("q");
-    // The poses of the kinematics' own table.
-    QTest::newRow("defaults") << QList<int>{0, 0, 0, -90};
-    QTest::newRow("all zero") << QList<int>{0, 0, 0, 0};
-    QTest::newRow("q1 90") << QList<int>{90, 0, 0, 0};
-    QTest::newRow("q2 90 lowers the arm") << QList<int>{0, 90, 0, 0};
-    QTest::newRow("q3 90") << QList<int>{0, 0, 90, 0};
-    QTest::newRow("q4 90") << QList<int>{0, 0, 0, 90};
-    QTest::newRow("45 30 -60 -90") << QList<int>{45, 30, -60, -90};
-    QTest::newRow("guide pose") << QList<int>{18, -18, -38, -52};
+    QTest::addColumn<QList<double>>("tool");
+    // The poses of the kinematics' own table, with their tool positions.
+    QTest::newRow("defaults") << QList<int>{0, 0, 0, -90} << QList<double>{21.125000, -0.000011, 9.750011};
+    QTest::newRow("all zero") << QList<int>{0, 0, 0, 0} << QList<double>{18.000000, -0.000023, 6.625000};
+    QTest::newRow("q1 90") << QList<int>{90, 0, 0, 0} << QList<double>{-0.000043, 18.000000, 6.625000};
+    QTest::newRow("q2 90 lowers the arm") << QList<int>{0, 90, 0, 0} << QList<double>{-3.125066, -0.000078, -8.249989};
+    QTest::newRow("q3 90") << QList<int>{0, 0, 90, 0} << QList<double>{5.874967, -0.000045, 0.750011};
+    QTest::newRow("q4 90") << QList<int>{0, 0, 0, 90} << QList<double>{14.875000, -0.000011, 9.750011};
+    QTest::newRow("45 30 -60 -90") << QList<int>{45, 30, -60, -90} << QList<double>{12.936335, 12.936374, 11.312513};
+    QTest::newRow("guide pose") << QList<int>{18, -18, -38, -52} << QList<double>{15.753547, 5.118682, 20.958200};
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
 {
     QFETCH(QList<int>, q);
+    QFETCH(QList<double>, tool);
     Frame frame;
     auto *network = new frmInternetServidor(kAnyPort, &frame.area);
     network->showIn(&frame.area);
@@ -136,19 +140,16 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
         const QByteArray entry = "txtQ" + QByteArray::number(joint);
         control<QLineEdit>(network, entry.constData())->setText(QString::number(q[joint - 1]));
     }
-    arm::ArmModel model;
-    model.load({q[0], q[1], q[2], q[3]});
-    model.chainProduct();
     // In the readouts' format, also for the opening pose, which the readouts do not show yet.
-    const QString x = Conversions::toFixed(model.tool().x);
-    const QString y = Conversions::toFixed(model.tool().y);
-    const QString z = Conversions::toFixed(model.tool().z);
+    const QString x = Conversions::toFixed(tool[0]);
+    const QString y = Conversions::toFixed(tool[1]);
+    const QString z = Conversions::toFixed(tool[2]);
     auto *view = control<ArmView3D>(window, "picVista3D");
     QTRY_COMPARE_WITH_TIMEOUT(view->accessibleDescription(),
                               QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z), kWaitMs);
-    const arm::ScreenPoint tool = arm::Camera().project(model.tool(), view->width(), view->height());
+    const arm::ScreenPoint projected = arm::Camera().project({tool[0], tool[1], tool[2]}, view->width(), view->height());
     const QImage picture = view->grab().toImage();
-    const QPoint at(qRound(tool.x), qRound(tool.y));
+    const QPoint at(qRound(projected.x), qRound(projected.y));
     QVERIFY(picture.rect().contains(at));
     QCOMPARE(picture.pixelColor(at), QColor(0xFF, 0x8C, 0x00));
 

@@ -94,7 +94,8 @@ void TestPictureArea::screen_followsEachRedraw()
     // What the window system was last given, at a point of the scale.
     const auto shown = [&area](double x, double y) {
         const QImage screen = area.screen()->grabWindow(area.winId()).toImage();
-        return screen.pixel(PictureArea::kBorder + int(x * 4), PictureArea::kBorder + int(y * 4));
+        const QPoint inner = area.contentsRect().topLeft();
+        return screen.pixel(inner.x() + int(x * 4), inner.y() + int(y * 4));
     };
     const auto redraw = [&area](double y) {
         area.clear();

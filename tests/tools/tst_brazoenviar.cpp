@@ -6,6 +6,7 @@
 #include "frminternetservidor.h"
 #include "messagerecorder.h"
 #include "ptypair.h"
+#include "serialportchoice.h"
 
 #include <QFile>
 #include <QProcess>
@@ -13,6 +14,8 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <memory>
 
 using namespace Forms;
 
@@ -43,10 +46,12 @@ struct Simulator
     Simulator(bool serial, const QString &log)
     {
         recorder.open(log);
-        if (serial && pty.start())
-            show(new frmBrazo(pty.devicePath(), &frame.area));
-        else
+        if (serial && pty.start()) {
+            port = std::make_unique<SerialPortChoice>(pty.devicePath());
+            show(new frmBrazo(port.get(), &frame.area));
+        } else {
             show(new frmInternetServidor(kAnyPort, &frame.area));
+        }
         link = serial ? QStringList{"--serie", pty.peerPath()}
                       : QStringList{"--tcp", QStringLiteral("127.0.0.1:%1").arg(shownPort(window))};
         // More than the default: on a busy machine this process, which plays the simulator,
@@ -66,13 +71,14 @@ struct Simulator
     }
 
     PtyPair pty;
+    std::unique_ptr<SerialPortChoice> port;
     MessageRecorder recorder;
     Frame frame;
     MdiForm *window = nullptr;
     QStringList link;
 };
 
-// The rows of a recording, without the header and the time.
+// The rows of a recording, without the header, the marks of its starts and the time.
 QStringList receives(const QString &log)
 {
     QFile file(log);
@@ -81,6 +87,7 @@ QStringList receives(const QString &log)
     QStringList rows = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts).mid(1);
     for (QString &row : rows)
         row = row.section(QLatin1Char(','), 1);
+    rows.removeIf([](const QString &row) { return row.startsWith(QLatin1String("inicio,")); });
     return rows;
 }
 

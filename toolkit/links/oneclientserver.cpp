@@ -1,6 +1,7 @@
 #include "oneclientserver.h"
 
-#include <QCoreApplication>
+#include "tcpwrite.h"
+
 #include <QHostAddress>
 #include <QNetworkInterface>
 #include <QPointer>
@@ -29,26 +30,25 @@ QString dotted(const QHostAddress &address)
     return isV4 ? QHostAddress(v4).toString() : address.toString();
 }
 
-QString listenFailure(quint16 port, QAbstractSocket::SocketError error, const QString &systemReason)
+// A client whose machine vanished is probed after this many idle seconds, once every
+// interval, and given up on after that many unanswered probes: within a minute.
+constexpr int kKeepAliveIdle = 20;
+constexpr int kKeepAliveInterval = 5;
+constexpr int kKeepAliveCount = 6;
+
+Link::Cause listenCause(QAbstractSocket::SocketError error)
 {
-    const QString failed = QStringLiteral("No se puede escuchar en el puerto TCP %1: ").arg(port);
     switch (error) {
     case QAbstractSocket::AddressInUseError:
-        return failed + QStringLiteral("lo está usando otra ventana u otro programa. Ciérrelo y vuelva "
-                                       "a abrir esta ventana, o elija otro puerto con --puerto-tcp.");
+        return Link::Cause::AddressInUse;
 #ifdef Q_OS_LINUX
     // Only Linux keeps the ports below 1024 for privileged programs; elsewhere the refusal
     // has other causes, which the system's reason names.
     case QAbstractSocket::SocketAccessError:
-        return failed + QStringLiteral("los puertos por debajo de 1024 necesitan privilegios. "
-                                       "Permítalo con «sudo setcap cap_net_bind_service=+ep %1» o con "
-                                       "«sudo sysctl net.ipv4.ip_unprivileged_port_start=%2», o elija "
-                                       "otro puerto con --puerto-tcp.")
-                            .arg(QCoreApplication::applicationFilePath())
-                            .arg(port);
+        return Link::Cause::Privileged;
 #endif
     default:
-        return failed + systemReason + QLatin1Char('.');
+        return Link::Cause::Other;
     }
 }
 
@@ -103,9 +103,10 @@ bool OneClientServer::listen()
     m_server->close();
     // Any is IPv6 and IPv4 on one socket (or IPv4 alone on a machine without IPv6).
     if (!m_server->listen(QHostAddress::Any, m_port)) {
-        setErrorString(listenFailure(m_port, m_server->serverError(), m_server->errorString()));
+        setError(listenCause(m_server->serverError()), m_server->errorString());
         return false;
     }
+    setError(Cause::None, QString());
     // A port the system chose is kept: the next client after this one comes to it too.
     m_port = m_server->serverPort();
     emit listening();
@@ -131,19 +132,15 @@ bool OneClientServer::isListening() const
 
 bool OneClientServer::write(const QByteArray &bytes)
 {
-    return writeToSocket(m_socket, QStringLiteral("no hay ningún cliente conectado"), bytes);
+    if (writeAll(m_socket, bytes))
+        return true;
+    setError(Cause::Other, m_socket ? m_socket->errorString() : tr("No hay ningún cliente conectado"));
+    return false;
 }
 
 qint64 OneClientServer::bytesToWrite() const
 {
     return m_socket ? m_socket->bytesToWrite() : 0;
-}
-
-void OneClientServer::setKeepAlive(int idleSeconds, int intervalSeconds, int count)
-{
-    m_keepAliveIdle = idleSeconds;
-    m_keepAliveInterval = intervalSeconds;
-    m_keepAliveCount = count;
 }
 
 void OneClientServer::takeConnections()
@@ -156,7 +153,7 @@ void OneClientServer::takeConnections()
         // One client at a time: with the listener closed the system refuses the next one.
         m_server->close();
         attach(socket);
-        emit ready();
+        announceReady();
         return;
     }
 }
@@ -172,13 +169,12 @@ void OneClientServer::attach(QTcpSocket *socket)
     socket->setSocketOption(QAbstractSocket::KeepAliveOption, 1);
 #ifdef Q_OS_LINUX
     const int fd = int(socket->socketDescriptor());
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &m_keepAliveIdle, sizeof m_keepAliveIdle);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &m_keepAliveInterval, sizeof m_keepAliveInterval);
-    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &m_keepAliveCount, sizeof m_keepAliveCount);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPIDLE, &kKeepAliveIdle, sizeof kKeepAliveIdle);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPINTVL, &kKeepAliveInterval, sizeof kKeepAliveInterval);
+    ::setsockopt(fd, IPPROTO_TCP, TCP_KEEPCNT, &kKeepAliveCount, sizeof kKeepAliveCount);
     // Keep-alive only probes an idle line; data sent to a vanished client is given up on
     // after the same time instead of being retried for many minutes.
-    const unsigned int userTimeoutMs =
-        unsigned(m_keepAliveIdle + m_keepAliveInterval * m_keepAliveCount) * 1000u;
+    const unsigned int userTimeoutMs = unsigned(kKeepAliveIdle + kKeepAliveInterval * kKeepAliveCount) * 1000u;
     ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &userTimeoutMs, sizeof userTimeoutMs);
 #endif
     connect(socket, &QTcpSocket::readyRead, this, &OneClientServer::socketReadyRead);
@@ -218,12 +214,12 @@ void OneClientServer::socketError()
     if (!m_socket)
         return;
     // The client's own close (orderly or a reset) arrives as this error first and then as
-    // disconnected(): it is told once, as clientClosed.
+    // disconnected(): it is told once, as closed().
     if (m_socket->error() == QAbstractSocket::RemoteHostClosedError)
         return;
     const QPointer<OneClientServer> self(this);
     QTcpSocket *socket = m_socket;
-    emit clientLost(QStringLiteral("se perdió la conexión con el cliente (%1)").arg(socket->errorString()));
+    emit clientLost(socket->errorString());
     if (self && m_socket == socket)
         dropClientAndListen(false);
 }
@@ -233,7 +229,7 @@ void OneClientServer::acceptFailed()
     // The listener stops taking clients after such a failure (out of descriptors, say);
     // listening anew gives the next client its chance.
     const QPointer<OneClientServer> self(this);
-    emit clientLost(QStringLiteral("no se pudo aceptar al cliente (%1)").arg(m_server->errorString()));
+    emit clientLost(m_server->errorString());
     if (self && !m_socket)
         dropClientAndListen(false);
 }
@@ -243,7 +239,7 @@ void OneClientServer::dropClientAndListen(bool graceful)
     if (QTcpSocket *socket = std::exchange(m_socket, nullptr))
         release(socket, graceful);
     if (!listen())
-        emit failed(errorString());
+        emit failed(cause(), errorString());
 }
 
 void OneClientServer::release(QTcpSocket *socket, bool graceful)

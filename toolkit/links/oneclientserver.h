@@ -12,8 +12,9 @@ class QTcpSocket;
 // that the system refuses any other client at once. When the client leaves (closes, resets
 // or stops answering) it listens again by itself.
 //
-// As a link: ready() when a client is taken, closed() when it leaves in good order,
-// failed() when listening again fails.
+// As a link: open while a client is connected; ready() when a client is taken, closed()
+// when it leaves in good order, failed() when listening again fails. A client whose
+// machine vanished without closing is given up on in less than a minute.
 //
 // It may be destroyed from inside any of its own signals (a window closed from a handler):
 // the Qt sockets it holds are then only detached and deleted later.
@@ -30,11 +31,12 @@ public:
     // "127.0.0.1" when there is none.
     static QString LocalIP();
 
-    // Starts listening, and says so with listening(). False, with errorString() for the
-    // user (what failed and what to do), when the port cannot be listened on.
+    // Starts listening, and says so with listening(). False, with cause() and
+    // errorString(), when the port cannot be listened on.
     bool open() override;
     // Stops listening and ends the connection; bytes already queued are still delivered.
     void close() override;
+    bool isOpen() const override { return m_socket != nullptr; }
     // Queues the bytes for the client. False when no client is connected or the system
     // refuses them.
     bool write(const QByteArray &bytes) override;
@@ -43,20 +45,14 @@ public:
     // The port asked for, or the one the system chose once listening.
     quint16 port() const;
     bool isListening() const;
-    bool hasClient() const { return m_socket != nullptr; }
     // The client's address; an IPv4 client that came through IPv6 is shown dotted.
     QString clientAddress() const { return m_clientAddress; }
 
-    // A client whose machine vanished without closing is found by keep-alive probes: after
-    // idle seconds without traffic, one probe every interval, given up after count of them.
-    // Applies to the next client.
-    void setKeepAlive(int idleSeconds, int intervalSeconds, int count);
-
 signals:
     void listening();
-    // The connection failed: the client stopped answering, or it could not be taken. The
-    // server listens again.
-    void clientLost(const QString &reason);
+    // The connection failed, in the system's words: the client stopped answering, or it
+    // could not be taken. The server listens again.
+    void clientLost(const QString &systemReason);
 
 private:
     bool listen();
@@ -75,7 +71,4 @@ private:
     QTcpSocket *m_socket = nullptr;
     quint16 m_port = 0;
     QString m_clientAddress;
-    int m_keepAliveIdle = 20;
-    int m_keepAliveInterval = 5;
-    int m_keepAliveCount = 6;
 };

@@ -35,7 +35,6 @@ SerialLink::~SerialLink()
 bool SerialLink::open()
 {
     close();
-    setErrorString(QString());
     m_port->setPortName(m_settings.device);
     m_port->setReadBufferSize(kReadBufferSize);
     m_port->setBaudRate(m_settings.baudRate);
@@ -44,7 +43,7 @@ bool SerialLink::open()
     m_port->setStopBits(QSerialPort::OneStop);
     m_port->setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port->open(QIODevice::ReadWrite)) {
-        setErrorString(reason(m_port->error()));
+        setError(causeOf(m_port->error()), m_port->errorString());
         m_port->clearError();
         return false;
     }
@@ -54,7 +53,8 @@ bool SerialLink::open()
     m_port->setDataTerminalReady(false);
     m_settingDtr = false;
     m_port->clearError();
-    emit ready();
+    setError(Cause::None, QString());
+    announceReady();
     return true;
 }
 
@@ -72,11 +72,11 @@ bool SerialLink::isOpen() const
 bool SerialLink::write(const QByteArray &bytes)
 {
     if (!m_port->isOpen()) {
-        setErrorString(QStringLiteral("el puerto serie está cerrado"));
+        setError(Cause::Other, tr("El puerto no está abierto"));
         return false;
     }
     if (m_port->write(bytes) != bytes.size()) {
-        setErrorString(reason(m_port->error()));
+        setError(causeOf(m_port->error()), m_port->errorString());
         return false;
     }
     return true;
@@ -112,27 +112,29 @@ void SerialLink::bytesWritten()
         emit sent();
 }
 
-QString SerialLink::reason(int error) const
+Link::Cause SerialLink::causeOf(int error) const
 {
     switch (QSerialPort::SerialPortError(error)) {
     case QSerialPort::DeviceNotFoundError:
-        return QStringLiteral("el dispositivo no existe");
+        return Cause::Missing;
     case QSerialPort::PermissionError: {
         // The port is refused both for want of rights on the device and when another
         // program holds its lock.
         const QFileInfo device(m_settings.device);
         if (device.exists() && !(device.isReadable() && device.isWritable()))
-            return QStringLiteral("no hay permiso para usarlo (en Linux, el usuario debe pertenecer "
-                                  "al grupo dialout)");
-        return QStringLiteral("lo está usando otra ventana u otro programa");
+            return Cause::NoPermission;
+        return Cause::Busy;
     }
     case QSerialPort::OpenError:
-        return QStringLiteral("ya está abierto");
+        return Cause::Busy;
+    // A file that is no terminal refuses the line's settings.
+    case QSerialPort::UnsupportedOperationError:
+        return Cause::NotSerial;
     case QSerialPort::ResourceError:
     case QSerialPort::ReadError:
-        return QStringLiteral("el dispositivo se desconectó o dejó de responder");
+        return Cause::Vanished;
     default:
-        return SystemError::inSpanish(m_port->errorString());
+        return Cause::Other;
     }
 }
 
@@ -147,7 +149,7 @@ void SerialLink::portError(int error)
     // A device that went away, or a read that returns nothing although the port signalled
     // data (the far end of a pseudo-terminal hung up), will not recover; left open it would
     // only raise the same error on every notification.
-    setErrorString(reason(error));
+    const QString systemReason = m_port->errorString();
     m_port->close();
-    emit failed(errorString());
+    fail(causeOf(error), systemReason);
 }

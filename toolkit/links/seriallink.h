@@ -21,7 +21,7 @@ struct SerialSettings
 
 // A serial port as a link, as the windows open theirs: the line above, a receive buffer
 // of 1024 bytes, no flow control, the DTR line off, NUL bytes kept. Every read takes all
-// that waits. It may be destroyed from inside any of its own signals.
+// that waits.
 //
 // On Linux it stands on Qt SerialPort (seriallink.cpp); on Windows, for which Qt
 // SerialPort cannot be built here, on the system's communications calls
@@ -34,21 +34,22 @@ public:
     explicit SerialLink(const SerialSettings &settings, QObject *parent = nullptr);
     ~SerialLink() override;
 
-    // Applies the settings in order and opens the port last; ready() follows at once. A
-    // setting the device does not support (DTR on a pseudo-terminal) is not a failure.
+    // Applies the settings in order and opens the port last. A setting the device does
+    // not support (DTR on a pseudo-terminal) is not a failure.
     bool open() override;
     void close() override;
+    bool isOpen() const override;
     bool write(const QByteArray &bytes) override;
     qint64 bytesToWrite() const override;
 
-    bool isOpen() const;
-    QString device() const { return m_settings.device; }
+    // The device of the next open().
+    void setDevice(const QString &device) { m_settings.device = device; }
     // Drop received bytes not read yet, and bytes not sent yet.
     void clearInput();
     void clearOutput();
 
 private:
-    const SerialSettings m_settings;
+    SerialSettings m_settings;
 #ifdef Q_OS_WIN
     struct Io;
 
@@ -59,6 +60,8 @@ private:
     void written();
     // The device failed while open: closed, and told once.
     void lost(unsigned long systemError);
+    // A failure to open: the port stays closed.
+    bool refuse(unsigned long systemError);
 
     void *m_handle = nullptr;
     // Held while the port is open, so that a second opener is refused.
@@ -73,7 +76,7 @@ private:
     void readAll();
     void bytesWritten();
     void portError(int error);
-    QString reason(int error) const;
+    Cause causeOf(int error) const;
 
     QSerialPort *m_port = nullptr;
     bool m_settingDtr = false;

@@ -18,18 +18,18 @@ namespace {
 // Qt's own receive buffer is a kilobyte on Linux too.
 constexpr DWORD kBufferSize = 1024;
 
-QString reason(DWORD error)
+Link::Cause causeOf(DWORD error)
 {
     switch (error) {
     case ERROR_FILE_NOT_FOUND:
     case ERROR_PATH_NOT_FOUND:
-        return QStringLiteral("el dispositivo no existe");
+        return Link::Cause::Missing;
     case ERROR_ACCESS_DENIED:
     case ERROR_SHARING_VIOLATION:
-        return QStringLiteral("lo está usando otra ventana u otro programa");
+        return Link::Cause::Busy;
     case ERROR_INVALID_FUNCTION:
     case ERROR_NOT_SUPPORTED:
-        return QStringLiteral("no es un puerto serie");
+        return Link::Cause::NotSerial;
     case ERROR_HANDLE_EOF:
     case ERROR_BROKEN_PIPE:
     case ERROR_BAD_COMMAND:
@@ -38,11 +38,16 @@ QString reason(DWORD error)
     case ERROR_DEVICE_NOT_CONNECTED:
     case ERROR_IO_DEVICE:
     case ERROR_OPERATION_ABORTED:
-        return QStringLiteral("el dispositivo se desconectó o dejó de responder");
+        return Link::Cause::Vanished;
     default:
-        // The system's words, in the system's language.
-        return qt_error_string(int(error));
+        return Link::Cause::Other;
     }
+}
+
+// The system's words, in the system's language.
+QString systemReason(DWORD error)
+{
+    return qt_error_string(int(error));
 }
 
 } // namespace
@@ -68,10 +73,15 @@ SerialLink::~SerialLink()
     close();
 }
 
+bool SerialLink::refuse(unsigned long systemError)
+{
+    setError(causeOf(systemError), systemReason(systemError));
+    return false;
+}
+
 bool SerialLink::open()
 {
     close();
-    setErrorString(QString());
     // COM10 and above are reached only through the device namespace, and COM1 through it as well.
     QString name = m_settings.device;
     if (!name.startsWith(QLatin1String("\\\\.\\")))
@@ -82,15 +92,14 @@ bool SerialLink::open()
     HANDLE lock = ::CreateMutexW(nullptr, FALSE, reinterpret_cast<const wchar_t *>(lockName.utf16()));
     if (lock && ::GetLastError() == ERROR_ALREADY_EXISTS) {
         ::CloseHandle(lock);
-        setErrorString(reason(ERROR_SHARING_VIOLATION));
-        return false;
+        return refuse(ERROR_SHARING_VIOLATION);
     }
     HANDLE handle = ::CreateFileW(reinterpret_cast<const wchar_t *>(name.utf16()), GENERIC_READ | GENERIC_WRITE, 0,
                                   nullptr, OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-        setErrorString(reason(::GetLastError()));
+        const DWORD error = ::GetLastError();
         ::CloseHandle(lock);
-        return false;
+        return refuse(error);
     }
     DCB line{};
     line.DCBlength = sizeof line;
@@ -118,10 +127,10 @@ bool SerialLink::open()
               && ::SetCommTimeouts(handle, &timeouts);
     }
     if (!set) {
-        setErrorString(reason(::GetLastError()));
+        const DWORD error = ::GetLastError();
         ::CloseHandle(handle);
         ::CloseHandle(lock);
-        return false;
+        return refuse(error);
     }
 
     m_handle = handle;
@@ -135,11 +144,11 @@ bool SerialLink::open()
     connect(m_arrivals, &QWinEventNotifier::activated, this, &SerialLink::arrived);
     connect(m_writes, &QWinEventNotifier::activated, this, &SerialLink::written);
     if (const unsigned long error = startWaiting()) {
-        setErrorString(reason(error));
         close();
-        return false;
+        return refuse(error);
     }
-    emit ready();
+    setError(Cause::None, QString());
+    announceReady();
     return true;
 }
 
@@ -179,7 +188,7 @@ bool SerialLink::isOpen() const
 bool SerialLink::write(const QByteArray &bytes)
 {
     if (!m_handle) {
-        setErrorString(QStringLiteral("el puerto serie está cerrado"));
+        setError(Cause::Other, tr("El puerto no está abierto"));
         return false;
     }
     m_queued += bytes;
@@ -305,7 +314,6 @@ void SerialLink::written()
 
 void SerialLink::lost(unsigned long systemError)
 {
-    setErrorString(reason(systemError));
     close();
-    emit failed(errorString());
+    fail(causeOf(systemError), systemReason(systemError));
 }

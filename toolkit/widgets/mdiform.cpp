@@ -141,12 +141,17 @@ void MdiForm::closeEvent(QCloseEvent *event)
     event->accept();
 }
 
-void MdiForm::showMessageLater(const QString &text, const QString &title)
+void MdiForm::showMessageLater(const QString &text, const QString &title, const QString &offer,
+                               const std::function<void()> &onOffer)
 {
     const QPointer<QWidget> loadedSurface(m_surface);
-    QTimer::singleShot(0, this, [this, loadedSurface, text, title] {
-        if (loadedSurface)
+    QTimer::singleShot(0, this, [this, loadedSurface, text, title, offer, onOffer] {
+        if (!loadedSurface)
+            return;
+        if (offer.isEmpty())
             MessageBox::show(this, text, title);
+        else if (MessageBox::showOffering(this, text, title, offer) && onOffer)
+            onOffer();
     });
 }
 

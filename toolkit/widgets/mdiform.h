@@ -5,6 +5,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QMdiArea;
 class QMdiSubWindow;
 
@@ -62,7 +64,9 @@ protected:
     void closeEvent(QCloseEvent *event) override;
     // Shows an application-modal message once the window is on screen, rather than from
     // inside its load or a port's notification. Dropped if the window has closed by then.
-    void showMessageLater(const QString &text, const QString &title);
+    // With an offer, a second button beside OK runs onOffer.
+    void showMessageLater(const QString &text, const QString &title, const QString &offer = QString(),
+                          const std::function<void()> &onOffer = {});
     // Sets the outer size of the window, frame included, in twips.
     void setOuterSizeTwips(int width, int height);
 

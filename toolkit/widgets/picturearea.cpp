@@ -2,7 +2,6 @@
 
 #include <QPaintEvent>
 #include <QPen>
-#include <qdrawutil.h>
 
 #include <utility>
 
@@ -20,15 +19,11 @@ PictureArea::Batch::~Batch()
 }
 
 PictureArea::PictureArea(QWidget *parent)
-    : QWidget(parent)
+    : QFrame(parent)
 {
+    setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
     setAttribute(Qt::WA_OpaquePaintEvent);
     setFocusPolicy(Qt::StrongFocus);
-    m_frameEnd.setSingleShot(true);
-    m_frameEnd.setInterval(kFrameMs);
-    connect(&m_frameEnd, &QTimer::timeout, this, [this] {
-        update(std::exchange(m_changed, QRect()).translated(kBorder, kBorder));
-    });
 }
 
 void PictureArea::setScale(double width, double height)
@@ -43,7 +38,7 @@ void PictureArea::setBackColor(const QColor &color)
     fitImage();
     m_image.fill(m_backColor);
     m_inked = QRect();
-    update(innerRect());
+    update(contentsRect());
 }
 
 const QImage &PictureArea::image() const
@@ -118,26 +113,20 @@ void PictureArea::ink(const QRectF &pixels)
 
 void PictureArea::changed(const QRect &pixels)
 {
-    if (pixels.isEmpty())
-        return;
-    m_changed |= pixels;
-    if (!m_frameEnd.isActive())
-        m_frameEnd.start();
-}
-
-QRect PictureArea::innerRect() const
-{
-    return rect().adjusted(kBorder, kBorder, -kBorder, -kBorder);
+    // Marked dirty only: the window paints it, once a frame where its clock holds paints.
+    if (!pixels.isEmpty())
+        update(pixels.translated(contentsRect().topLeft()));
 }
 
 void PictureArea::paintEvent(QPaintEvent *event)
 {
     QPainter painter(this);
     // A new drawing repaints the inside alone; the border only when it was uncovered.
-    if (!innerRect().contains(event->rect()))
-        qDrawWinPanel(&painter, rect(), palette(), true);
-    const QRect source = event->rect().translated(-kBorder, -kBorder) & image().rect();
-    painter.drawImage(source.topLeft() + QPoint(kBorder, kBorder), image(), source);
+    if (!contentsRect().contains(event->rect()))
+        drawFrame(&painter);
+    const QPoint inner = contentsRect().topLeft();
+    const QRect source = event->rect().translated(-inner) & image().rect();
+    painter.drawImage(source.topLeft() + inner, image(), source);
 }
 
 void PictureArea::resizeEvent(QResizeEvent *)
@@ -147,7 +136,7 @@ void PictureArea::resizeEvent(QResizeEvent *)
 
 void PictureArea::fitImage() const
 {
-    const QSize inner = (size() - QSize(2 * kBorder, 2 * kBorder)).expandedTo(QSize(1, 1));
+    const QSize inner = contentsRect().size().expandedTo(QSize(1, 1));
     if (inner == m_image.size() || m_painter.isActive())
         return;
     // The drawing survives a resize: it is kept at the top-left of the new area.

@@ -1,29 +1,23 @@
 #pragma once
 
 #include <QColor>
+#include <QFrame>
 #include <QImage>
 #include <QPainter>
 #include <QPointF>
 #include <QRect>
-#include <QTimer>
-#include <QWidget>
 
 // A drawing surface with a user scale: (0, 0) at the top-left of the inner area, y down,
 // the scale width and height spanning the whole inner area. Thick segments with round
 // ends and outlined, filled circles go into a backing image, so the drawing stays until
 // the next clear whatever happens to the window, and everything is clipped to the inner
-// area. Drawing is without antialiasing.
-//
-// What changes reaches the screen at the end of the frame it changed in: a link may redraw
-// the arm hundreds of times a second, and a screen shows some sixty.
-class PictureArea : public QWidget
+// area. Drawing is without antialiasing. The single three-dimensional border is the
+// Windows panel, two pixels each side.
+class PictureArea : public QFrame
 {
     Q_OBJECT
 
 public:
-    // The single three-dimensional border takes two pixels on each side.
-    static constexpr int kBorder = 2;
-    static constexpr int kFrameMs = 16;
 
     // One painter on the image for every figure and clear while it lives, instead of one
     // for each: for a whole redraw.
@@ -66,7 +60,6 @@ private:
     // The backing image follows the widget's size, also while the widget is hidden and
     // gets no resize events.
     void fitImage() const;
-    QRect innerRect() const;
     QPointF toPixels(QPointF point) const;
     // The painter for a figure, with the pen of this area; endFigure() lets it go unless a
     // batch holds it.
@@ -75,16 +68,14 @@ private:
     // Notes the pixels a figure may touch, in pixels of the image, to be cleared and
     // repainted.
     void ink(const QRectF &pixels);
+    // The pixels of the image go to the screen with the window's next paint.
     void changed(const QRect &pixels);
 
     mutable QImage m_image;
     QPainter m_painter;
     int m_batches = 0;
-    // What has been drawn since the last clear, and what changed since the last repaint
-    // request, in pixels of the image.
+    // What has been drawn since the last clear, in pixels of the image.
     mutable QRect m_inked;
-    QRect m_changed;
-    QTimer m_frameEnd;
     double m_scaleWidth = 1.0;
     double m_scaleHeight = 1.0;
     QColor m_backColor = Qt::white;

@@ -12,6 +12,27 @@ namespace {
 // 8N1: a start bit, eight data bits and a stop bit for every byte.
 constexpr int kBitsPerByte = 10;
 
+// The cause in the sender's words; the system's own words where they say more.
+QString describe(Link::Cause cause, const QString &systemReason)
+{
+    switch (cause) {
+    case Link::Cause::Missing:
+        return systemReason.isEmpty() ? QStringLiteral("no existe") : systemReason;
+    case Link::Cause::Busy:
+        return QStringLiteral("lo está usando otro programa");
+    case Link::Cause::NoPermission:
+        return QStringLiteral("no hay permiso para usarlo (en Linux, el usuario debe pertenecer al grupo dialout)");
+    case Link::Cause::NotSerial:
+        return QStringLiteral("no es un puerto serie");
+    case Link::Cause::Vanished:
+        return QStringLiteral("el dispositivo se desconectó o dejó de responder");
+    case Link::Cause::NoAnswer:
+        return QStringLiteral("no responde");
+    default:
+        return systemReason;
+    }
+}
+
 } // namespace
 
 Sender::Sender(Link *link, const Pacing &pacing, const Script &script, const QString &target, const QString &hint,
@@ -29,7 +50,8 @@ Sender::Sender(Link *link, const Pacing &pacing, const Script &script, const QSt
     connect(m_pace, &QTimer::timeout, this, &Sender::sendNext);
     connect(m_link, &Link::ready, this, &Sender::linkReady);
     connect(m_link, &Link::sent, this, &Sender::messageSent);
-    connect(m_link, &Link::failed, this, [this](const QString &reason) {
+    connect(m_link, &Link::failed, this, [this](Link::Cause cause, const QString &systemReason) {
+        const QString reason = describe(cause, systemReason);
         if (m_ready)
             finish(1, QStringLiteral("Se perdió el enlace con %1: %2.").arg(m_target, reason));
         else
@@ -43,7 +65,7 @@ Sender::Sender(Link *link, const Pacing &pacing, const Script &script, const QSt
 void Sender::start()
 {
     if (!m_link->open())
-        noLink(m_link->errorString());
+        noLink(describe(m_link->cause(), m_link->errorString()));
 }
 
 void Sender::noLink(const QString &reason)
