@@ -1,0 +1,200 @@
+#include "forms.h"
+#include "frmbrazo.h"
+#include "frminternetservidor.h"
+#include "frmmonitor.h"
+#include "messageboxcatcher.h"
+#include "messagelog.h"
+#include "monitorplot.h"
+#include "ptypair.h"
+#include "receiptlog.h"
+#include "serialportchoice.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QImage>
+#include <QLabel>
+#include <QMenu>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+
+using namespace Forms;
+
+namespace {
+
+Receipt receipt(qint64 ms, const char *bytes, protocol::Outcome::Kind kind, int q1 = 0)
+{
+    Receipt r;
+    r.ms = ms;
+    r.source = QStringLiteral("serie");
+    r.bytes = bytes;
+    r.outcome = {kind, 1, q1};
+    r.joints = {q1, 0, 0, -90};
+    return r;
+}
+
+// Opens a simulator's monitor from its view's context menu, as a user with a mouse would.
+frmMonitor *openMonitor(QMdiArea &area, SimulatorForm *simulator)
+{
+    QWidget *view = control(simulator, "picSuperior");
+    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
+    QApplication::sendEvent(view, &click);
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu)
+        return nullptr;
+    // "&Monitor…" by its access key.
+    QTest::keyClick(menu, Qt::Key_M);
+    for (frmMonitor *monitor : area.findChildren<frmMonitor *>()) {
+        if (monitor->windowTitle().endsWith(simulator->simulatorName()))
+            return monitor;
+    }
+    return nullptr;
+}
+
+// The rows a monitor shows: bytes as the recording escapes them, and the outcome's words.
+QStringList rows(const frmMonitor *monitor)
+{
+    const QAbstractItemModel *model = control<QTableView>(monitor, "tblMensajes")->model();
+    QStringList shown;
+    for (int row = 0; row < model->rowCount(); ++row)
+        shown << model->index(row, ReceiptLog::Bytes).data().toString() + QLatin1Char(' ')
+                     + model->index(row, ReceiptLog::Outcome).data().toString();
+    return shown;
+}
+
+} // namespace
+
+class TestMonitor : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void log_keepsTheLastInOrder_countsThemAll();
+    void eachSimulatorItsOwn_withTheRightWords();
+    void plotAndSaved_forAKnownSequence();
+};
+
+void TestMonitor::log_keepsTheLastInOrder_countsThemAll()
+{
+    using Kind = protocol::Outcome::Kind;
+    ReceiptLog log(nullptr, 3);
+    const Kind kinds[] = {Kind::Moved, Kind::NotANumber, Kind::UnknownSelector, Kind::SameText, Kind::Moved};
+    const qint64 times[] = {1000, 1020, 1025, 1900, 2100};
+    for (int i = 0; i < 5; ++i)
+        log.append(receipt(times[i], QByteArray::number(i).constData(), kinds[i], i));
+    QCOMPARE(log.rowCount(), 3);
+    for (int row = 0; row < 3; ++row)
+        QCOMPARE(log.receipt(row).bytes, QByteArray::number(row + 2));
+    // Since the one before, also across the rows let go.
+    QCOMPARE(log.gapMs(0), std::optional<qint64>(5));
+    QCOMPARE(log.gapMs(2), std::optional<qint64>(200));
+    const ReceiptLog::Counters &counters = log.counters();
+    QCOMPARE(counters.receives, 5);
+    QCOMPARE(counters.moved, 2);
+    QCOMPARE(counters.notANumber, 1);
+    QCOMPARE(counters.unknownSelector, 1);
+    QCOMPARE(counters.sameText, 1);
+    QCOMPARE(counters.shortestGapMs, std::optional<qint64>(5));
+    // Within the second before the newest: 1900 and 2100.
+    QCOMPARE(log.perSecond(), 2);
+    // What moved nothing stands out.
+    QVERIFY(!log.data(log.index(0, ReceiptLog::Bytes), Qt::BackgroundRole).isNull());
+    QVERIFY(log.data(log.index(2, ReceiptLog::Bytes), Qt::BackgroundRole).isNull());
+    log.clear();
+    QCOMPARE(log.rowCount(), 0);
+    QCOMPARE(log.counters().receives, 0);
+    QVERIFY(!log.counters().shortestGapMs);
+}
+
+void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
+{
+    MessageBoxCatcher boxes;
+    PtyPair pty;
+    QVERIFY(pty.start());
+    Frame frame;
+    SerialPortChoice choice(pty.devicePath());
+    auto *serial = new frmBrazo(&choice, &frame.area);
+    serial->showIn(&frame.area);
+    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
+    network->showIn(&frame.area);
+    frmMonitor *serialMonitor = openMonitor(frame.area, serial);
+    frmMonitor *networkMonitor = openMonitor(frame.area, network);
+    QVERIFY(serialMonitor && networkMonitor);
+    QCOMPARE(serialMonitor->windowTitle(), QStringLiteral("Monitor - Maquina Serial"));
+    QCOMPARE(networkMonitor->windowTitle(), QStringLiteral("Monitor - Internet"));
+    QVERIFY(control<QLabel>(serialMonitor, "lblEnlace")->text().contains(pty.devicePath()));
+
+    auto client = connectTo(shownPort(network));
+    QVERIFY(client);
+    send(*client, "A45");
+    QTRY_COMPARE_WITH_TIMEOUT(rows(networkMonitor), QStringList{"A45 Q1=45"}, kWaitMs);
+    QVERIFY(pty.writePeer("X1\r\nB2\r\n"));
+    QTRY_COMPARE_WITH_TIMEOUT(rows(serialMonitor), (QStringList{"X1\\x0D\\x0A selector desconocido", "B2\\x0D\\x0A Q2=2"}),
+                              kWaitMs);
+    QCOMPARE(rows(networkMonitor), QStringList{"A45 Q1=45"});
+    QVERIFY2(control<QLabel>(networkMonitor, "lblEnlace")->text().contains(QStringLiteral("127.0.0.1")),
+             qPrintable(control<QLabel>(networkMonitor, "lblEnlace")->text()));
+    QVERIFY(control<QLabel>(serialMonitor, "lblContadores")->text().contains(QStringLiteral("selector desconocido: 1")));
+
+    // Closed with its simulator.
+    network->subWindow()->close();
+    QVERIFY(!networkMonitor->isLoaded());
+    QVERIFY(serialMonitor->isLoaded());
+}
+
+void TestMonitor::plotAndSaved_forAKnownSequence()
+{
+    Frame frame;
+    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
+    network->showIn(&frame.area);
+    frmMonitor *monitor = openMonitor(frame.area, network);
+    QVERIFY(monitor);
+    auto client = connectTo(shownPort(network));
+    QVERIFY(client);
+    for (const char *message : {"A10\n", "A20\n", "B-5\n", "D0\n"})
+        send(*client, message);
+    QTRY_COMPARE_WITH_TIMEOUT(network->receiptLog()->rowCount(), 4, kWaitMs);
+
+    // Each joint's curve steps to every angle it took, in order, one point a message.
+    auto *plot = monitor->findChild<MonitorPlot *>();
+    QList<double> q1;
+    for (const QPointF &point : plot->points(0))
+        q1 << point.y();
+    QCOMPARE(q1, (QList<double>{10, 20, 20, 20}));
+    QList<double> q4;
+    for (const QPointF &point : plot->points(3))
+        q4 << point.y();
+    QCOMPARE(q4, (QList<double>{-90, -90, -90, 0}));
+    // X of the last pose, (20, -5, 0, 0): the links raised 5 degrees, the tool 85 degrees
+    // below the horizontal, all turned 20 degrees about the base.
+    const auto cosine = [](double degrees) { return std::cos(degrees / 180.0 * 3.1416); };
+    const double x = (18.0 * cosine(5) + 3.125 * cosine(85)) * cosine(20);
+    QVERIFY2(std::fabs(plot->points(4).last().y() - x) < 0.001, qPrintable(QString::number(plot->points(4).last().y())));
+
+    QTemporaryDir dir;
+    QString error;
+    const QString csv = dir.filePath(QStringLiteral("monitor.csv"));
+    QVERIFY2(monitor->saveData(csv, &error), qPrintable(error));
+    QFile file(csv);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    QCOMPARE(lines.size(), 5);
+    QCOMPARE(lines[0] + QLatin1Char('\n'), QString::fromUtf8(MessageLog::header()));
+    const std::optional<MessageLog::Row> last = MessageLog::parse(lines[4]);
+    QVERIFY(last);
+    QCOMPARE(last->bytes, QByteArray("D0\n"));
+    QCOMPARE(last->outcome, QStringLiteral("Q4=0"));
+    QVERIFY(!monitor->saveData(dir.filePath(QStringLiteral("no/existe/monitor.csv")), &error));
+    QVERIFY(!error.isEmpty());
+
+    const QString png = dir.filePath(QStringLiteral("monitor.png"));
+    QVERIFY(plot->savePng(png));
+    const QImage image(png);
+    QVERIFY(!image.isNull());
+    QVERIFY(image.width() > 100 && image.height() > 50);
+}
+
+QTEST_MAIN(TestMonitor)
+#include "tst_monitor.moc"
