@@ -1,7 +1,9 @@
 // The whole program on an X server of its own, measured from outside as a user would meet it:
 // - a client at the serial line's top rate, 640 messages a second, into the network
 //   simulator: the program's CPU for each message, painting included, and its share of a
-//   core; the same with the simulator's 3D view open beside it, and the ratio;
+//   core; the same painting every change as Qt does by itself (the window's frame clock
+//   asked off), with the simulator's 3D view open beside it, and with its monitor open
+//   beside it; each against the first, measured in turns;
 // - launch to the main window on screen, and peak memory once every child window is open,
 //   against a bare Qt Widgets program with a multiple-document area and two sub-windows,
 //   and against the same with a database file, a TCP port and a serial port open, launched
@@ -40,10 +42,12 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-pid_t spawn(const std::vector<std::string> &command)
+pid_t spawn(const std::vector<std::string> &command, const char *environment = nullptr)
 {
     const pid_t pid = ::fork();
     if (pid == 0) {
+        if (environment)
+            ::putenv(const_cast<char *>(environment));
         std::vector<char *> argv;
         for (const std::string &part : command)
             argv.push_back(const_cast<char *>(part.c_str()));
@@ -107,13 +111,14 @@ long peakKiB(pid_t pid)
 
 // Launches the command and returns once a top-level window with that title is mapped,
 // with the seconds it took.
-double launchUntilMapped(const std::vector<std::string> &command, const char *title, pid_t *pid)
+double launchUntilMapped(const std::vector<std::string> &command, const char *title, pid_t *pid,
+                         const char *environment = nullptr)
 {
     Display *display = XOpenDisplay(nullptr);
     XSelectInput(display, DefaultRootWindow(display), SubstructureNotifyMask);
     XSync(display, False);
     const Clock::time_point start = Clock::now();
-    *pid = spawn(command);
+    *pid = spawn(command, environment);
     double seconds = -1;
     while (seconds < 0 && Clock::now() - start < std::chrono::seconds(30)) {
         XEvent event;
@@ -138,6 +143,12 @@ void keys(const char *sequence)
     const pid_t pid = spawn(command);
     ::waitpid(pid, nullptr, 0);
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
+}
+
+bool windowShown(const char *title)
+{
+    const std::string command = std::string("xdotool search --name '^") + title + "$' >/dev/null 2>&1";
+    return std::system(command.c_str()) == 0;
 }
 
 void focus(const char *title)
@@ -205,9 +216,9 @@ int connectTo(int port)
 }
 
 // One run of 640 messages a second into the network simulator of a new program, which
-// records them in log unless it is empty. The frame fills the screen, for the 3D view to
-// stand beside the simulator: without a window manager it keeps its restored size. No
-// messages counted if the program could not be driven.
+// records them in log unless it is empty. The frame fills the screen, for a companion
+// window to stand beside the simulator: without a window manager it keeps its restored
+// size. No messages counted if the program could not be driven.
 struct Run
 {
     int count = 0;
@@ -215,24 +226,35 @@ struct Run
     double cpu = 0.0;
 };
 
-Run messagesAt640(int seconds, bool view3d, const std::string &log)
+enum class Setup { Plain, PaintEveryChange, View3D, Monitor };
+const char *const kSetupNames[] = {"", ", pintando cada cambio como Qt", ", con la Vista 3D", ", con el monitor"};
+
+Run messagesAt640(int seconds, Setup setup, const std::string &log)
 {
     const int port = freePort();
     std::vector<std::string> command{BRAZO_PROGRAM, "--puerto-tcp", std::to_string(port)};
     if (!log.empty())
         command.insert(command.end(), {"--registro-mensajes", log});
     pid_t program = 0;
-    launchUntilMapped(command, "MDIForm1", &program);
+    static char paintEveryChange[] = "BRAZO_PINTAR_CADA_CAMBIO=1";
+    launchUntilMapped(command, "MDIForm1", &program, setup == Setup::PaintEveryChange ? paintEveryChange : nullptr);
     if (std::system("xdotool windowsize $(xdotool search --name '^MDIForm1$' | head -1) 1280 1000") != 0)
         std::fprintf(stderr, "No se pudo agrandar la ventana principal\n");
     focus("MDIForm1");
     keys("alt+c i");
-    if (view3d) {
-        // From the keyboard, as a user without a mouse would: Tab to the top view, its
-        // context menu, its one entry.
-        keys("Tab Tab Tab Tab shift+F10 Return");
+    // From the keyboard, as a user without a mouse would: Tab to the top view, its context
+    // menu, the entry.
+    if (setup == Setup::View3D) {
+        keys("Tab Tab Tab Tab shift+F10 3");
         if (!toolMarkerOnScreen()) {
             std::fprintf(stderr, "No se abrió la Vista 3D\n");
+            stop(program);
+            return {};
+        }
+    } else if (setup == Setup::Monitor) {
+        keys("Tab Tab Tab Tab shift+F10 m");
+        if (!windowShown("Monitor - Internet")) {
+            std::fprintf(stderr, "No se abrió el monitor\n");
             stop(program);
             return {};
         }
@@ -318,26 +340,29 @@ int main(int argc, char **argv)
                 median(programMemory), median(bareMemory), median(programMemory) / median(bareMemory),
                 median(floorMemory), median(programMemory) / median(floorMemory));
 
-    // 640 messages a second into the network simulator for the given time, alone and with
-    // its 3D view beside it, in turns, three times each: the medians are compared. Then a
-    // short run recorded by the program itself shows that every message was handled alone.
-    std::vector<double> alone, beside;
+    // 640 messages a second into the network simulator for the given time, in the four
+    // setups in turns, three times each: the medians are compared.
+    std::vector<double> perMessage[4];
     for (int round = 0; round < 3; ++round) {
-        for (const bool view3d : {false, true}) {
-            const Run run = messagesAt640(seconds, view3d, std::string());
+        for (const Setup setup : {Setup::Plain, Setup::PaintEveryChange, Setup::View3D, Setup::Monitor}) {
+            const Run run = messagesAt640(seconds, setup, std::string());
             if (run.count == 0)
                 return 1;
-            (view3d ? beside : alone).push_back(run.cpu / run.count * 1e6);
+            perMessage[int(setup)].push_back(run.cpu / run.count * 1e6);
             std::printf("%d mensajes en %.1f s%s: %.1f %% de un núcleo, %.0f µs de CPU por mensaje\n", run.count,
-                        run.wall, view3d ? ", con la Vista 3D" : "", 100.0 * run.cpu / run.wall,
-                        run.cpu / run.count * 1e6);
+                        run.wall, kSetupNames[int(setup)], 100.0 * run.cpu / run.wall, run.cpu / run.count * 1e6);
         }
     }
-    std::printf("Medianas: %.0f µs por mensaje, %.0f µs con la Vista 3D abierta: razón %.2f\n", median(alone),
-                median(beside), median(beside) / median(alone));
+    const double plain = median(perMessage[int(Setup::Plain)]);
+    std::printf("Medianas: %.0f µs por mensaje; pintando cada cambio como Qt, %.0f µs (razón %.2f); con la Vista 3D "
+                "abierta, %.0f µs (razón %.2f); con el monitor abierto, %.0f µs (razón %.2f)\n",
+                plain, median(perMessage[int(Setup::PaintEveryChange)]),
+                median(perMessage[int(Setup::PaintEveryChange)]) / plain, median(perMessage[int(Setup::View3D)]),
+                median(perMessage[int(Setup::View3D)]) / plain, median(perMessage[int(Setup::Monitor)]),
+                median(perMessage[int(Setup::Monitor)]) / plain);
 
     const std::string log = data.filePath(QStringLiteral("mensajes.csv")).toStdString();
-    const Run recorded = messagesAt640(3, false, log);
+    const Run recorded = messagesAt640(3, Setup::Plain, log);
     std::ifstream rows(log);
     int moved = 0;
     for (std::string row; std::getline(rows, row);)

@@ -1,7 +1,6 @@
 #include "frmirposicion.h"
 
 #include "armpanel.h"
-#include "conversions.h"
 #include "simulatorform.h"
 
 #include <QBoxLayout>
@@ -27,7 +26,7 @@ QString describeSolution(const arm::InverseSolution &solution, const QLocale &lo
                        .arg(solution.degrees[1])
                        .arg(solution.degrees[2])
                        .arg(solution.degrees[3])
-                       .arg(Conversions::toFixed(solution.error, locale));
+                       .arg(locale.toString(solution.error, 'f', 3));
     if (solution.belowFloor)
         text += QStringLiteral(" — pasa por debajo del suelo");
     return text;

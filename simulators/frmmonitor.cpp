@@ -143,6 +143,8 @@ void frmMonitor::createControls(QWidget *surface)
     split->addWidget(plotBox);
     split->setStretchFactor(0, 1);
     split->setStretchFactor(1, 1);
+    // Half and half to begin with; the user moves the line between them.
+    split->setSizes({300, 300});
     auto *layout = new QVBoxLayout(surface);
     layout->addWidget(m_ui->lblEnlace);
     layout->addWidget(m_ui->lblContadores);

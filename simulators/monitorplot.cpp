@@ -63,7 +63,13 @@ MonitorPlot::MonitorPlot(QWidget *parent)
         m_curves[curve]->setLineStyle(QCPGraph::lsStepLeft);
     }
     m_plot->legend->setVisible(true);
+    QFont small = m_plot->legend->font();
+    small.setPointSizeF(small.pointSizeF() * 0.85);
+    m_plot->legend->setFont(small);
+    m_plot->legend->setBrush(QColor(255, 255, 255, 200));
+    // Over the oldest data: the newest comes in on the right.
     m_plot->axisRect()->insetLayout()->setInsetAlignment(0, Qt::AlignTop | Qt::AlignLeft);
+    setMinimumHeight(180);
     setPositionShown(false);
     follow();
 }

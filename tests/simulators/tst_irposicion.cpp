@@ -88,6 +88,11 @@ void TestIrAPosicion::mover_leavesTheReadoutsAtTheTarget_the3dViewMarksIt()
         return image.pixelColor(qRound(mark.x) - 7, qRound(mark.y)) == QColor(0x00, 0xA0, 0xC0);
     };
     QVERIFY(ringAt());
+
+    // The README's picture: BRAZO_IRPOSICION_PNG=doc/irposicion.png tst_irposicion
+    const QString save = qEnvironmentVariable("BRAZO_IRPOSICION_PNG");
+    if (!save.isEmpty())
+        QVERIFY(goTo->subWindow()->grab().save(save));
     goTo->subWindow()->close();
     QVERIFY(!network->target());
     QVERIFY(!ringAt());

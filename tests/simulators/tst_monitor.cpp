@@ -194,6 +194,24 @@ void TestMonitor::plotAndSaved_forAKnownSequence()
     const QImage image(png);
     QVERIFY(!image.isNull());
     QVERIFY(image.width() > 100 && image.height() > 50);
+
+    // The README's picture, a controller's sweep of Q1 and its mistakes:
+    // BRAZO_MONITOR_PNG=doc/monitor.png tst_monitor plotAndSaved_forAKnownSequence
+    const QString save = qEnvironmentVariable("BRAZO_MONITOR_PNG");
+    if (!save.isEmpty()) {
+        frame.area.resize(1000, 800);
+        monitor->subWindow()->resize(760, 640);
+        for (int q1 = -90; q1 <= 90; q1 += 5) {
+            send(*client, "A" + QByteArray::number(q1) + "\r\n");
+            QTest::qWait(20);
+        }
+        for (const char *mistake : {"A", "X45", "A4 5", "B999999999999", "B12.5"}) {
+            send(*client, mistake);
+            QTest::qWait(50);
+        }
+        QTest::qWait(200);
+        QVERIFY(monitor->subWindow()->grab().save(save));
+    }
 }
 
 QTEST_MAIN(TestMonitor)

@@ -102,11 +102,6 @@ QString toFixed(double value, const QLocale &locale)
     return negative ? QLatin1Char('-') + digits : digits;
 }
 
-QString fromInt(qint64 value)
-{
-    return QString::number(value);
-}
-
 QString joinLines(const QStringList &lines)
 {
     return lines.join(QStringLiteral("\r\n"));

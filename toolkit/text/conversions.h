@@ -21,9 +21,6 @@ std::optional<qint32> toInt32(const QString &text, const QLocale &locale = QLoca
 // the locale's decimal separator. A negative value that rounds to zero loses its sign.
 QString toFixed(double value, const QLocale &locale = QLocale::system());
 
-// An integer in decimal.
-QString fromInt(qint64 value);
-
 // Lines as one text, the way every multi-line text of the program is written: CR LF
 // between the lines, no line break before the first or after the last.
 QString joinLines(const QStringList &lines);
