@@ -83,7 +83,7 @@ void frmPuertoSerie::createControls(QWidget *surface)
     connect(m_ui->lstPuertos, &QListWidget::itemActivated, this, &frmPuertoSerie::choose);
     connect(m_ui->txtDispositivo, &QLineEdit::returnPressed, this, &frmPuertoSerie::choose);
     connect(use, &QPushButton::clicked, this, &frmPuertoSerie::choose);
-    connect(close, &QPushButton::clicked, this, [this] { subWindow()->close(); });
+    connect(close, &QPushButton::clicked, this, &frmPuertoSerie::closeLater);
     m_ui->refresh.setInterval(kRefreshMs);
     connect(&m_ui->refresh, &QTimer::timeout, this, &frmPuertoSerie::refresh);
 }
@@ -139,5 +139,12 @@ void frmPuertoSerie::choose()
         return;
     }
     m_choice->choose(device);
-    subWindow()->close();
+    closeLater();
+}
+
+void frmPuertoSerie::closeLater()
+{
+    // From the event loop: the control that asked goes with the window, and may not be
+    // destroyed inside its own key press or click.
+    QMetaObject::invokeMethod(subWindow(), &QWidget::close, Qt::QueuedConnection);
 }

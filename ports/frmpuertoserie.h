@@ -29,6 +29,7 @@ private:
     // The list as the system has it now, the selected port kept selected.
     void refresh();
     void choose();
+    void closeLater();
 
     SerialPortChoice *const m_choice;
     QPointer<Ui> m_ui;

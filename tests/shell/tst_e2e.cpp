@@ -4,6 +4,7 @@
 #include "ptypair.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QImage>
 #include <QProcess>
@@ -60,6 +61,49 @@ std::optional<QPoint> topViewOrigin(const QImage &screen)
     return std::nullopt;
 }
 
+// The program started as from the desktop menu, with folders of its own: no port named on
+// its command line or in the environment unless given.
+struct Program
+{
+    Program(const QString &folder, const QStringList &arguments)
+    {
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+        env.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("/datos"));
+        env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/configuracion"));
+        env.remove(QStringLiteral("BRAZO_SERIAL_PORT"));
+        process.setProcessEnvironment(env);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QStringLiteral(BRAZO_PROGRAM), arguments);
+        poll([this] {
+            window = run({"xdotool", "search", "--pid", QString::number(process.processId()), "--name", "^MDIForm1$"})
+                         .section(QLatin1Char('\n'), 0, 0);
+            return !window.isEmpty();
+        });
+    }
+    ~Program()
+    {
+        process.terminate();
+        process.waitForFinished(5000);
+    }
+    void keys(const QString &keys) const
+    {
+        run({"xdotool", "windowfocus", "--sync", window});
+        run(QStringList{"xdotool", "key", "--delay", "400"} + keys.split(QLatin1Char(' ')));
+    }
+
+    QProcess process;
+    QString window;
+};
+
+bool fileHolds(const QString &file, const QByteArray &text)
+{
+    return poll([&] {
+        QFile f(file);
+        return f.open(QIODevice::ReadOnly) && f.readAll().contains(text);
+    });
+}
+
 } // namespace
 
 class TestEndToEndSerial : public QObject
@@ -68,6 +112,7 @@ class TestEndToEndSerial : public QObject
 
 private slots:
     void machineMessage_turnsTheTopView();
+    void portChosenInTheProgram_usedAgainAtTheNextStart();
 };
 
 void TestEndToEndSerial::machineMessage_turnsTheTopView()
@@ -121,6 +166,46 @@ void TestEndToEndSerial::machineMessage_turnsTheTopView()
     QVERIFY2(poll([&registry] { return QFileInfo::exists(registry); }), qPrintable(registry));
     program.terminate();
     program.waitForFinished(5000);
+}
+
+void TestEndToEndSerial::portChosenInTheProgram_usedAgainAtTheNextStart()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (run under xvfb-run)");
+    PtyPair pty;
+    QVERIFY(pty.start());
+    QTemporaryDir folder;
+    const QString first = folder.filePath(QStringLiteral("primera.csv"));
+    {
+        // The machine's own first port is of no use here: one that does not exist is given.
+        Program program(folder.path(), {"--puerto-serie", "/nonexistent/tty", "--registro-mensajes", first});
+        QVERIFY(!program.window.isEmpty());
+        // "&Controlar desde..." and "&Maquina Serial"; in the box that says the port is
+        // missing, Tab to "Elegir puerto…" and press it; the device typed into the chooser
+        // and taken with Return.
+        program.keys(QStringLiteral("alt+c m"));
+        QString box;
+        QVERIFY2(poll([&box] {
+                     box = run({"xdotool", "search", "--name", "^Torvane Electronico$"}).section(QLatin1Char('\n'), 0, 0);
+                     return !box.isEmpty();
+                 }),
+                 "no box said the port is missing");
+        run({"xdotool", "windowfocus", "--sync", box});
+        run({"xdotool", "key", "--delay", "400", "Tab", "space"});
+        QTest::qWait(500);
+        run({"xdotool", "windowfocus", "--sync", program.window});
+        run({"xdotool", "type", "--delay", "20", pty.devicePath()});
+        program.keys(QStringLiteral("Return"));
+        QVERIFY(pty.writePeer("A45"));
+        QVERIFY2(fileHolds(first, "\"A45\",Q1=45"), "the chosen port did not move the arm");
+    }
+    const QString second = folder.filePath(QStringLiteral("segunda.csv"));
+    Program program(folder.path(), {"--registro-mensajes", second});
+    QVERIFY(!program.window.isEmpty());
+    program.keys(QStringLiteral("alt+c m"));
+    QTest::qWait(1000);
+    QVERIFY(pty.writePeer("B30"));
+    QVERIFY2(fileHolds(second, "\"B30\",Q2=30"), "the port chosen last time was not opened");
 }
 
 QTEST_GUILESS_MAIN(TestEndToEndSerial)
