@@ -12,7 +12,7 @@ foreach(dll libgcc_s_seh-1.dll libstdc++-6.dll libwinpthread-1.dll)
   install(FILES ${BRAZO_RUNTIME_${dll}} DESTINATION .)
 endforeach()
 
-foreach(module Core Gui Widgets Network Sql)
+foreach(module Core Gui Widgets Network Sql PrintSupport)
   install(FILES $<TARGET_FILE:Qt6::${module}> DESTINATION .)
 endforeach()
 # The window system, the native look, the database driver, and .ico pictures (the serial

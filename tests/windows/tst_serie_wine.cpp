@@ -1,19 +1,27 @@
 // The serial windows on Windows' own serial link, under Wine: COM1 is a pseudo-terminal
 // whose far end socat hands to a TCP port, where this test plays the machine. One session
-// of the line, in order: a missing port, a port already open, a message that moves the
-// arm, the terminal's exact bytes, and the far end going away.
+// of the line, in order: a missing port, the system's list of ports and the chooser that
+// takes one, a port already open, a message that moves the arm, the terminal's exact bytes,
+// and the far end going away.
 //
 //   BRAZO_PRUEBA_COM       the port (COM1), set up by scripts/windows.sh
 //   BRAZO_PRUEBA_EXTREMO   the TCP port of its far end
 #include "forms.h"
 #include "frmbrazo.h"
 #include "frmcomserial.h"
+#include "frmpuertoserie.h"
+#include "linkwords.h"
 #include "messageboxcatcher.h"
+#include "serialportchoice.h"
+#include "serialports.h"
 
 #include <QLabel>
+#include <QListWidget>
 #include <QPushButton>
 #include <QTcpSocket>
 #include <QTest>
+
+#include <algorithm>
 
 using namespace Forms;
 
@@ -33,20 +41,38 @@ void TestSerieWine::serialWindows_onTheSystemsSerialLink()
         QSKIP("needs COM1 on a pseudo-terminal and its far end on TCP (scripts/windows.sh)");
     MessageBoxCatcher boxes;
     Frame frame;
+    const auto said = [&boxes](Link::Cause cause) {
+        return boxes.boxes().last().text.contains(LinkWords::serialCause(cause, QString()));
+    };
 
-    frmComSerial missing(QStringLiteral("COM9"), &frame.area);
+    SerialPortChoice choice(QStringLiteral("COM9"));
+    frmComSerial missing(&choice, &frame.area);
     missing.showIn(&frame.area);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
-    QVERIFY2(boxes.texts().contains(QStringLiteral("COM9: el dispositivo no existe")), qPrintable(boxes.texts()));
+    QVERIFY2(said(Link::Cause::Missing), qPrintable(boxes.texts()));
     missing.subWindow()->close();
 
-    auto *simulator = new frmBrazo(port, &frame.area);
+    // The system lists the port; the chooser shows it and takes a typed name.
+    const QList<SerialPortInfo> ports = SerialPorts::available();
+    QVERIFY2(std::any_of(ports.cbegin(), ports.cend(), [&port](const SerialPortInfo &p) { return p.device == port; }),
+             qPrintable(QString::number(ports.size())));
+    QVERIFY(SerialPorts::present(port));
+    frmPuertoSerie chooser(&choice, &frame.area);
+    chooser.showIn(&frame.area);
+    QVERIFY(!control<QListWidget>(&chooser, "lstPuertos")->findItems(port, Qt::MatchStartsWith).isEmpty());
+    auto *simulator = new frmBrazo(&choice, &frame.area);
     simulator->showIn(&frame.area);
-    frmComSerial terminal(port, &frame.area);
-    terminal.showIn(&frame.area);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 2, kWaitMs);
-    QVERIFY2(boxes.boxes().last().text.contains(QStringLiteral("lo está usando otra ventana u otro programa")),
-             qPrintable(boxes.texts()));
+    chooser.showIn(&frame.area);
+    auto *device = control<QLineEdit>(&chooser, "txtDispositivo");
+    device->setText(port);
+    QTest::keyClick(device, Qt::Key_Return);
+    QTRY_VERIFY_WITH_TIMEOUT(simulator->accessibleDescription().contains(port + QStringLiteral(" (abierto)")), kWaitMs);
+
+    frmComSerial terminal(&choice, &frame.area);
+    terminal.showIn(&frame.area);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 3, kWaitMs);
+    QVERIFY2(said(Link::Cause::Busy), qPrintable(boxes.texts()));
     terminal.subWindow()->close();
 
     QTcpSocket farEnd;
@@ -71,7 +97,7 @@ void TestSerieWine::serialWindows_onTheSystemsSerialLink()
     const qsizetype before = boxes.boxes().size();
     farEnd.close();
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), before + 1, kWaitMs);
-    QVERIFY2(boxes.boxes().last().text.contains(QStringLiteral("se desconectó")), qPrintable(boxes.texts()));
+    QVERIFY2(said(Link::Cause::Vanished), qPrintable(boxes.texts()));
     QTest::qWait(500);
     QCOMPARE(boxes.boxes().size(), before + 1);
 }
