@@ -9,7 +9,6 @@
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QTimer>
 
 namespace {
@@ -98,13 +97,6 @@ void frmPuertoSerie::Form_Load()
     m_ui->txtDispositivo->selectAll();
 }
 
-void frmPuertoSerie::resizeEvent(QResizeEvent *event)
-{
-    MdiForm::resizeEvent(event);
-    // The controls are laid out on the surface: a larger window gives the list the room.
-    if (m_ui)
-        static_cast<QWidget *>(m_ui->parent())->resize(event->size());
-}
 
 void frmPuertoSerie::refresh()
 {

@@ -21,7 +21,7 @@ protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
     void Form_Load() override;
-    void resizeEvent(QResizeEvent *event) override;
+    bool laidOut() const override { return true; }
 
 private:
     struct Ui;

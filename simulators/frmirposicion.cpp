@@ -59,18 +59,11 @@ struct frmIrAPosicion::Ui : FormControls
 };
 
 frmIrAPosicion::frmIrAPosicion(const QString &caption, QWidget *parent)
-    : MdiForm(parent)
+    : CompanionForm("frmIrAPosicion", caption, parent)
 {
-    setObjectName(QStringLiteral("frmIrAPosicion"));
-    setWindowTitle(caption);
 }
 
 frmIrAPosicion::~frmIrAPosicion() = default;
-
-void frmIrAPosicion::setSimulator(SimulatorForm *simulator)
-{
-    m_simulator = simulator;
-}
 
 QSize frmIrAPosicion::designClientSize() const
 {
@@ -134,8 +127,8 @@ void frmIrAPosicion::createControls(QWidget *surface)
 void frmIrAPosicion::Form_Load()
 {
     // Where the tool is now: a target to change from.
-    if (m_simulator && m_simulator->arm()) {
-        const arm::Point3 tool = m_simulator->arm()->tool();
+    if (simulator() && simulator()->arm()) {
+        const arm::Point3 tool = simulator()->arm()->tool();
         const QSignalBlocker x(m_ui->txtX), y(m_ui->txtY), z(m_ui->txtZ);
         m_ui->txtX->setValue(tool.x);
         m_ui->txtY->setValue(tool.y);
@@ -147,8 +140,8 @@ void frmIrAPosicion::Form_Load()
 
 void frmIrAPosicion::Form_Unload()
 {
-    if (m_simulator)
-        m_simulator->setTarget(std::nullopt);
+    if (simulator())
+        simulator()->setTarget(std::nullopt);
 }
 
 void frmIrAPosicion::solve()
@@ -157,8 +150,8 @@ void frmIrAPosicion::solve()
     const std::optional<double> pitch =
         m_ui->chkCabeceo->isChecked() ? std::optional<double>(m_ui->txtCabeceo->value()) : std::nullopt;
     m_result = arm::inverse(target, pitch);
-    if (m_simulator)
-        m_simulator->setTarget(target);
+    if (simulator())
+        simulator()->setTarget(target);
 
     m_ui->lstSoluciones->clear();
     if (m_result.status != arm::InverseResult::Status::Reached) {
@@ -181,7 +174,7 @@ void frmIrAPosicion::solve()
 void frmIrAPosicion::cmdMover_Click()
 {
     const int row = m_ui->lstSoluciones->currentRow();
-    if (!m_simulator || !m_simulator->arm() || row < 0 || row >= int(m_result.solutions.size()))
+    if (!simulator() || !simulator()->arm() || row < 0 || row >= int(m_result.solutions.size()))
         return;
-    m_simulator->arm()->setJointTexts(m_result.solutions[std::size_t(row)].degrees);
+    simulator()->arm()->setJointTexts(m_result.solutions[std::size_t(row)].degrees);
 }

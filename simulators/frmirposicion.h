@@ -1,17 +1,16 @@
 #pragma once
 
 #include "inverse.h"
-#include "mdiform.h"
+#include "companionform.h"
 
 #include <QPointer>
 
-class SimulatorForm;
 
 // "Go to a position" for one simulator: a target X, Y, Z and, if the user wants one, the
 // tool's pitch; every way the arm reaches it in whole degrees, with what each misses by;
 // and "Mover", which writes the four joint entries as typing them would. While it is open
 // the simulator's 3D view marks the target.
-class frmIrAPosicion : public MdiForm
+class frmIrAPosicion : public CompanionForm
 {
     Q_OBJECT
 
@@ -19,9 +18,6 @@ public:
     // The caption names the simulator it belongs to.
     explicit frmIrAPosicion(const QString &caption, QWidget *parent = nullptr);
     ~frmIrAPosicion() override;
-
-    // The simulator moved from the next load on.
-    void setSimulator(SimulatorForm *simulator);
 
 protected:
     void createControls(QWidget *surface) override;
@@ -35,7 +31,6 @@ private:
     void solve();
     void cmdMover_Click();
 
-    QPointer<SimulatorForm> m_simulator;
     QPointer<Ui> m_ui;
     arm::InverseResult m_result;
 };

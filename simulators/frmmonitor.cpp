@@ -16,7 +16,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
-#include <QResizeEvent>
 #include <QSaveFile>
 #include <QScrollBar>
 #include <QSplitter>
@@ -45,18 +44,11 @@ struct frmMonitor::Ui : FormControls
 };
 
 frmMonitor::frmMonitor(const QString &caption, QWidget *parent)
-    : MdiForm(parent)
+    : CompanionForm("frmMonitor", caption, parent)
 {
-    setObjectName(QStringLiteral("frmMonitor"));
-    setWindowTitle(caption);
 }
 
 frmMonitor::~frmMonitor() = default;
-
-void frmMonitor::setSimulator(SimulatorForm *simulator)
-{
-    m_simulator = simulator;
-}
 
 QSize frmMonitor::designClientSize() const
 {
@@ -154,9 +146,9 @@ void frmMonitor::createControls(QWidget *surface)
 
 void frmMonitor::Form_Load()
 {
-    if (!m_simulator)
+    if (!simulator())
         return;
-    ReceiptLog *log = m_simulator->receiptLog();
+    ReceiptLog *log = simulator()->receiptLog();
     m_ui->tblMensajes->setModel(log);
     QHeaderView *columns = m_ui->tblMensajes->horizontalHeader();
     const QFontMetrics metrics = m_ui->tblMensajes->fontMetrics();
@@ -164,10 +156,10 @@ void frmMonitor::Form_Load()
     columns->resizeSection(ReceiptLog::Gap, metrics.horizontalAdvance(QStringLiteral("000000 ms")) + 16);
     columns->resizeSection(ReceiptLog::Bytes, metrics.horizontalAdvance(QStringLiteral("A-180\\x0D\\x0A")) + 40);
     m_ui->plot->seed(*log);
-    connect(m_simulator, &SimulatorForm::messageTaken, m_ui, [this](const Receipt &receipt) { taken(receipt); });
+    connect(simulator(), &SimulatorForm::messageTaken, m_ui, [this](const Receipt &receipt) { taken(receipt); });
     connect(log, &ReceiptLog::countersChanged, m_ui, [this] { showCounters(); });
-    connect(m_simulator, &SimulatorForm::linkStateChanged, m_ui, [this] { showLink(); });
-    if (MessageRecorder *recorder = m_simulator->recorder())
+    connect(simulator(), &SimulatorForm::linkStateChanged, m_ui, [this] { showLink(); });
+    if (MessageRecorder *recorder = simulator()->recorder())
         connect(recorder, &MessageRecorder::recordingChanged, m_ui, [this] { showRecording(); });
     showCounters();
     showLink();
@@ -175,14 +167,6 @@ void frmMonitor::Form_Load()
     m_ui->scrollDown->request();
 }
 
-void frmMonitor::resizeEvent(QResizeEvent *event)
-{
-    MdiForm::resizeEvent(event);
-    // The controls are laid out on the surface: a larger window gives the table and the
-    // plot the room.
-    if (m_ui)
-        static_cast<QWidget *>(m_ui->parent())->resize(event->size());
-}
 
 void frmMonitor::taken(const Receipt &receipt)
 {
@@ -193,7 +177,7 @@ void frmMonitor::taken(const Receipt &receipt)
 
 void frmMonitor::showCounters()
 {
-    const ReceiptLog::Counters &counters = m_simulator->receiptLog()->counters();
+    const ReceiptLog::Counters &counters = simulator()->receiptLog()->counters();
     const QString shortest = counters.shortestGapMs ? QStringLiteral("%1 ms").arg(*counters.shortestGapMs)
                                                     : QStringLiteral("—");
     m_ui->lblContadores->setText(
@@ -204,19 +188,19 @@ void frmMonitor::showCounters()
             .arg(counters.notANumber)
             .arg(counters.unknownSelector)
             .arg(counters.sameText)
-            .arg(m_simulator->receiptLog()->perSecond())
+            .arg(simulator()->receiptLog()->perSecond())
             .arg(shortest));
 }
 
 void frmMonitor::showLink()
 {
-    const QString state = m_simulator->linkState();
+    const QString state = simulator()->linkState();
     m_ui->lblEnlace->setText(QStringLiteral("Enlace: %1").arg(state.isEmpty() ? QStringLiteral("ventana cerrada") : state));
 }
 
 void frmMonitor::showRecording()
 {
-    const MessageRecorder *recorder = m_simulator->recorder();
+    const MessageRecorder *recorder = simulator()->recorder();
     const bool recording = recorder && recorder->isRecording();
     m_ui->cmdGrabar->setEnabled(recorder != nullptr);
     m_ui->cmdGrabar->setText(recording ? QStringLiteral("Detener la &grabación") : QStringLiteral("&Grabar…"));
@@ -235,13 +219,13 @@ void frmMonitor::setPaused(bool paused)
 
 void frmMonitor::clearAll()
 {
-    m_simulator->receiptLog()->clear();
+    simulator()->receiptLog()->clear();
     m_ui->plot->clear();
 }
 
 void frmMonitor::record()
 {
-    MessageRecorder *recorder = m_simulator->recorder();
+    MessageRecorder *recorder = simulator()->recorder();
     if (recorder->isRecording()) {
         recorder->close();
         return;
@@ -264,7 +248,7 @@ bool frmMonitor::saveData(const QString &fileName, QString *error) const
 {
     QSaveFile file(fileName);
     if (file.open(QIODevice::WriteOnly)) {
-        const ReceiptLog *log = m_simulator->receiptLog();
+        const ReceiptLog *log = simulator()->receiptLog();
         file.write(MessageLog::header());
         for (int row = 0; row < log->rowCount(); ++row) {
             const Receipt &receipt = log->receipt(row);

@@ -1,17 +1,16 @@
 #pragma once
 
-#include "mdiform.h"
+#include "companionform.h"
 
 #include <QPointer>
 
-class SimulatorForm;
 struct Receipt;
 
 // What one simulator's link brought, seen: every message with its time, the gap since the
 // one before, its bytes and what the arm made of it, newest last and followed unless the
 // user scrolled up; the counters and the rate; how the link stands; a live plot of the
 // joints; saving the rows and the plot; starting and stopping the recording.
-class frmMonitor : public MdiForm
+class frmMonitor : public CompanionForm
 {
     Q_OBJECT
 
@@ -19,9 +18,6 @@ public:
     // The caption names the simulator it belongs to.
     explicit frmMonitor(const QString &caption, QWidget *parent = nullptr);
     ~frmMonitor() override;
-
-    // The simulator shown from the next load on.
-    void setSimulator(SimulatorForm *simulator);
 
     // The kept rows in the recording's columns; false, with the reason, when the file
     // cannot be written.
@@ -31,7 +27,6 @@ protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
     void Form_Load() override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     struct Ui;
@@ -46,6 +41,5 @@ private:
     void askSaveData();
     void askSaveImage();
 
-    QPointer<SimulatorForm> m_simulator;
     QPointer<Ui> m_ui;
 };

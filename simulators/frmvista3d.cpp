@@ -10,7 +10,6 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLocale>
-#include <QResizeEvent>
 #include <QTableWidget>
 
 #include <cmath>
@@ -47,19 +46,11 @@ struct frmVista3D::Ui : FormControls
 };
 
 frmVista3D::frmVista3D(const QString &caption, QWidget *parent)
-    : MdiForm(parent)
+    : CompanionForm("frmVista3D", caption, parent)
 {
-    setObjectName(QStringLiteral("frmVista3D"));
-    setWindowTitle(caption);
 }
 
 frmVista3D::~frmVista3D() = default;
-
-void frmVista3D::setSimulator(SimulatorForm *simulator)
-{
-    m_arm = simulator->arm();
-    m_target = simulator->target();
-}
 
 void frmVista3D::setTarget(const std::optional<arm::Point3> &target)
 {
@@ -143,8 +134,10 @@ void frmVista3D::createControls(QWidget *surface)
 
 void frmVista3D::Form_Load()
 {
+    m_arm = simulator() ? simulator()->arm() : nullptr;
     if (!m_arm)
         return;
+    m_target = simulator()->target();
     connect(m_arm, &ArmPanel::armUpdated, m_ui, [this] {
         // Every move, at once: the drawing paints it with the window's next paint.
         m_ui->picVista3D->setModel(m_arm->model());
@@ -165,13 +158,6 @@ void frmVista3D::Form_Load()
     showNumbers(now);
 }
 
-void frmVista3D::resizeEvent(QResizeEvent *event)
-{
-    MdiForm::resizeEvent(event);
-    // The controls are laid out on the surface: a larger window gives the view the room.
-    if (m_ui)
-        static_cast<QWidget *>(m_ui->parent())->resize(event->size());
-}
 
 void frmVista3D::setCell(int row, int column, const QString &text)
 {

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "kinematics.h"
-#include "mdiform.h"
+#include "companionform.h"
 
 #include <QPointer>
 #include <QString>
@@ -9,12 +9,11 @@
 #include <optional>
 
 class ArmPanel;
-class SimulatorForm;
 
 // The arm of one simulator window in three dimensions, with the Denavit-Hartenberg
 // parameters of its links and the tool position. It follows that window's arm alone and
 // draws the latest pose once a frame, however many messages move it.
-class frmVista3D : public MdiForm
+class frmVista3D : public CompanionForm
 {
     Q_OBJECT
 
@@ -23,8 +22,6 @@ public:
     explicit frmVista3D(const QString &caption, QWidget *parent = nullptr);
     ~frmVista3D() override;
 
-    // The simulator whose arm is shown from the next load on.
-    void setSimulator(SimulatorForm *simulator);
     // The point marked as the tool's target; none, no mark.
     void setTarget(const std::optional<arm::Point3> &target);
 
@@ -32,7 +29,6 @@ protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
     void Form_Load() override;
-    void resizeEvent(QResizeEvent *event) override;
 
 private:
     struct Ui;

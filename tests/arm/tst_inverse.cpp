@@ -1,4 +1,5 @@
 #include "inverse.h"
+#include "posetable.h"
 #include "kinematics.h"
 
 #include <QTest>
@@ -202,14 +203,11 @@ void TestInverse::tablePosesComeBack_data()
     // Positions from the forward kinematics' table; pitches worked by hand from the poses:
     // 0,90,0,0 hangs the arm down behind the base with the tool horizontal, pointing out
     // toward its own point; 0,0,90,0 and 0,0,0,90 point the tool back over the base.
-    QTest::newRow("defaults") << Joints{0, 0, 0, -90} << Point3{21.125000, -0.000011, 9.750011} << 0.0;
-    QTest::newRow("all zero") << Joints{0, 0, 0, 0} << Point3{18.000000, -0.000023, 6.625000} << -90.0;
-    QTest::newRow("q1 90") << Joints{90, 0, 0, 0} << Point3{-0.000043, 18.000000, 6.625000} << -90.0;
-    QTest::newRow("q2 90") << Joints{0, 90, 0, 0} << Point3{-3.125066, -0.000078, -8.249989} << 0.0;
-    QTest::newRow("q3 90") << Joints{0, 0, 90, 0} << Point3{5.874967, -0.000045, 0.750011} << 180.0;
-    QTest::newRow("q4 90") << Joints{0, 0, 0, 90} << Point3{14.875000, -0.000011, 9.750011} << 180.0;
-    QTest::newRow("45 30 -60 -90") << Joints{45, 30, -60, -90} << Point3{12.936335, 12.936374, 11.312513} << 30.0;
-    QTest::newRow("guide pose") << Joints{18, -18, -38, -52} << Point3{15.753547, 5.118682, 20.958200} << 18.0;
+    const double pitches[kTablePoses.size()] = {0.0, -90.0, -90.0, 0.0, 180.0, 180.0, 30.0, 18.0};
+    for (std::size_t i = 0; i < kTablePoses.size(); ++i) {
+        const TablePose &pose = kTablePoses[i];
+        QTest::newRow(pose.name) << pose.q << Point3{pose.x, pose.y, pose.z} << pitches[i];
+    }
 }
 
 void TestInverse::tablePosesComeBack()

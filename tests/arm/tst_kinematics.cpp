@@ -1,4 +1,5 @@
 #include "kinematics.h"
+#include "posetable.h"
 
 #include <QTest>
 
@@ -33,14 +34,8 @@ void TestKinematics::toolPosition_data()
 {
     QTest::addColumn<QList<int>>("q");
     QTest::addColumn<QList<double>>("tool");
-    QTest::newRow("defaults") << QList<int>{0, 0, 0, -90} << QList<double>{21.125000, -0.000011, 9.750011};
-    QTest::newRow("all zero") << QList<int>{0, 0, 0, 0} << QList<double>{18.000000, -0.000023, 6.625000};
-    QTest::newRow("q1 90") << QList<int>{90, 0, 0, 0} << QList<double>{-0.000043, 18.000000, 6.625000};
-    QTest::newRow("q2 90 lowers the arm") << QList<int>{0, 90, 0, 0} << QList<double>{-3.125066, -0.000078, -8.249989};
-    QTest::newRow("q3 90") << QList<int>{0, 0, 90, 0} << QList<double>{5.874967, -0.000045, 0.750011};
-    QTest::newRow("q4 90") << QList<int>{0, 0, 0, 90} << QList<double>{14.875000, -0.000011, 9.750011};
-    QTest::newRow("45 30 -60 -90") << QList<int>{45, 30, -60, -90} << QList<double>{12.936335, 12.936374, 11.312513};
-    QTest::newRow("guide pose") << QList<int>{18, -18, -38, -52} << QList<double>{15.753547, 5.118682, 20.958200};
+    for (const TablePose &pose : kTablePoses)
+        QTest::newRow(pose.name) << QList<int>(pose.q.begin(), pose.q.end()) << QList<double>{pose.x, pose.y, pose.z};
 }
 
 void TestKinematics::toolPosition()

@@ -6,6 +6,7 @@
 #include "frminternetservidor.h"
 #include "frmvista3d.h"
 #include "messageboxcatcher.h"
+#include "posetable.h"
 #include "serialportchoice.h"
 
 #include <QCheckBox>
@@ -115,15 +116,8 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects_data()
 {
     QTest::addColumn<QList<int>>("q");
     QTest::addColumn<QList<double>>("tool");
-    // The poses of the kinematics' own table, with their tool positions.
-    QTest::newRow("defaults") << QList<int>{0, 0, 0, -90} << QList<double>{21.125000, -0.000011, 9.750011};
-    QTest::newRow("all zero") << QList<int>{0, 0, 0, 0} << QList<double>{18.000000, -0.000023, 6.625000};
-    QTest::newRow("q1 90") << QList<int>{90, 0, 0, 0} << QList<double>{-0.000043, 18.000000, 6.625000};
-    QTest::newRow("q2 90 lowers the arm") << QList<int>{0, 90, 0, 0} << QList<double>{-3.125066, -0.000078, -8.249989};
-    QTest::newRow("q3 90") << QList<int>{0, 0, 90, 0} << QList<double>{5.874967, -0.000045, 0.750011};
-    QTest::newRow("q4 90") << QList<int>{0, 0, 0, 90} << QList<double>{14.875000, -0.000011, 9.750011};
-    QTest::newRow("45 30 -60 -90") << QList<int>{45, 30, -60, -90} << QList<double>{12.936335, 12.936374, 11.312513};
-    QTest::newRow("guide pose") << QList<int>{18, -18, -38, -52} << QList<double>{15.753547, 5.118682, 20.958200};
+    for (const TablePose &pose : kTablePoses)
+        QTest::newRow(pose.name) << QList<int>(pose.q.begin(), pose.q.end()) << QList<double>{pose.x, pose.y, pose.z};
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects()

@@ -5,6 +5,7 @@
 
 #include <QAccessibleWidget>
 #include <QCloseEvent>
+#include <QResizeEvent>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPointer>
@@ -139,6 +140,13 @@ void MdiForm::closeEvent(QCloseEvent *event)
     if (isLoaded())
         unload();
     event->accept();
+}
+
+void MdiForm::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (laidOut() && m_surface)
+        m_surface->resize(event->size());
 }
 
 void MdiForm::showMessageLater(const QString &text, const QString &title, const QString &offer,

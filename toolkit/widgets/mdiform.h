@@ -54,6 +54,9 @@ protected:
     virtual bool fixedBorder() const { return false; }
     // What a screen reader calls the window; its caption unless that says nothing of it.
     virtual QString accessibleWindowName() const { return windowTitle(); }
+    // Controls in layouts rather than at designed places: the surface follows the window's
+    // size, and a larger window gives them the room.
+    virtual bool laidOut() const { return false; }
 
     virtual void Form_Load() {}
     virtual void Form_Unload() {}
@@ -62,6 +65,7 @@ protected:
     virtual void Form_Activate() {}
 
     void closeEvent(QCloseEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
     // Shows an application-modal message once the window is on screen, rather than from
     // inside its load or a port's notification. Dropped if the window has closed by then.
     // With an offer, a second button beside OK runs onOffer.
