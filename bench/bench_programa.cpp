@@ -145,12 +145,6 @@ void keys(const char *sequence)
     std::this_thread::sleep_for(std::chrono::milliseconds(400));
 }
 
-bool windowShown(const char *title)
-{
-    const std::string command = std::string("xdotool search --name '^") + title + "$' >/dev/null 2>&1";
-    return std::system(command.c_str()) == 0;
-}
-
 void focus(const char *title)
 {
     const std::string command = std::string("xdotool windowfocus --sync $(xdotool search --name '^") + title + "$' | head -1)";
@@ -158,8 +152,8 @@ void focus(const char *title)
         std::fprintf(stderr, "No se encontró la ventana %s\n", title);
 }
 
-// Whether the 3D view is on screen: its tool marker's orange is nowhere else.
-bool toolMarkerOnScreen()
+// Whether a colour is somewhere on the screen.
+bool onScreen(unsigned long rgb)
 {
     Display *display = XOpenDisplay(nullptr);
     const Window root = DefaultRootWindow(display);
@@ -170,7 +164,7 @@ bool toolMarkerOnScreen()
     bool found = false;
     for (int y = 0; image && !found && y < image->height; ++y) {
         for (int x = 0; !found && x < image->width; ++x)
-            found = (XGetPixel(image, x, y) & 0xFFFFFF) == 0xFF8C00;
+            found = (XGetPixel(image, x, y) & 0xFFFFFF) == rgb;
     }
     if (image)
         XDestroyImage(image);
@@ -246,24 +240,32 @@ Run messagesAt640(int seconds, Setup setup, const std::string &log)
     // menu, the entry.
     if (setup == Setup::View3D) {
         keys("Tab Tab Tab Tab shift+F10 3");
-        if (!toolMarkerOnScreen()) {
+        // The 3D view's tool marker: its orange is nowhere else.
+        if (!onScreen(0xFF8C00)) {
             std::fprintf(stderr, "No se abrió la Vista 3D\n");
             stop(program);
             return {};
         }
     } else if (setup == Setup::Monitor) {
         keys("Tab Tab Tab Tab shift+F10 m");
-        if (!windowShown("Monitor - Internet")) {
-            std::fprintf(stderr, "No se abrió el monitor\n");
-            stop(program);
-            return {};
-        }
     }
     const int client = connectTo(port);
     if (client < 0) {
         std::fprintf(stderr, "No se pudo conectar con el simulador en el puerto %d\n", port);
         stop(program);
         return {};
+    }
+    if (setup == Setup::Monitor) {
+        // A message that moves nothing stands out in the monitor's table, in a colour of
+        // its own.
+        ::send(client, "X", 1, 0);
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        if (!onScreen(0xFFF0C0)) {
+            std::fprintf(stderr, "No se abrió el monitor\n");
+            ::close(client);
+            stop(program);
+            return {};
+        }
     }
     Run run;
     run.count = seconds * 640;

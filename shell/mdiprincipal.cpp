@@ -3,6 +3,7 @@
 #include "conversions.h"
 #include "deployment.h"
 #include "designunits.h"
+#include "frameclock.h"
 #include "frmayudasimulador.h"
 #include "frmbrazo.h"
 #include "frmcomserial.h"
@@ -36,6 +37,8 @@ MDIPrincipal::MDIPrincipal(const Settings &settings, QWidget *parent)
 {
     // The recording's clock and the monitors' start with the main window.
     ProgramClock::ms();
+    // Every child window is painted with the frame, once a frame of the screen.
+    FrameClock::of(this);
     setObjectName(QStringLiteral("MDIPrincipal"));
     setWindowTitle(QStringLiteral("MDIForm1"));
     m_area->setBackground(DesignUnits::color(DesignUnits::kMenu));

@@ -65,15 +65,18 @@ std::optional<QPoint> topViewOrigin(const QImage &screen)
 // its command line or in the environment unless given.
 struct Program
 {
-    Program(const QString &folder, const QStringList &arguments)
+    Program(const QString &folder, const QStringList &arguments, bool countPaints = false)
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        // Qt says on the standard error each time it paints a window.
+        if (countPaints)
+            env.insert(QStringLiteral("QT_LOGGING_RULES"), QStringLiteral("qt.widgets.painting.info=true"));
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
         env.insert(QStringLiteral("XDG_DATA_HOME"), folder + QStringLiteral("/datos"));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), folder + QStringLiteral("/configuracion"));
         env.remove(QStringLiteral("BRAZO_SERIAL_PORT"));
         process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.setProcessChannelMode(countPaints ? QProcess::SeparateChannels : QProcess::ForwardedChannels);
         process.start(QStringLiteral(BRAZO_PROGRAM), arguments);
         poll([this] {
             window = run({"xdotool", "search", "--pid", QString::number(process.processId()), "--name", "^MDIForm1$"})
@@ -113,6 +116,7 @@ class TestEndToEndSerial : public QObject
 private slots:
     void machineMessage_turnsTheTopView();
     void portChosenInTheProgram_usedAgainAtTheNextStart();
+    void messagesBurst_paintedOnceAFrame_lastOneOnScreen();
 };
 
 void TestEndToEndSerial::machineMessage_turnsTheTopView()
@@ -206,6 +210,41 @@ void TestEndToEndSerial::portChosenInTheProgram_usedAgainAtTheNextStart()
     QTest::qWait(1000);
     QVERIFY(pty.writePeer("B30"));
     QVERIFY2(fileHolds(second, "\"B30\",Q2=30"), "the port chosen last time was not opened");
+}
+
+void TestEndToEndSerial::messagesBurst_paintedOnceAFrame_lastOneOnScreen()
+{
+    if (qEnvironmentVariableIsEmpty("DISPLAY"))
+        QSKIP("needs an X server (run under xvfb-run)");
+    PtyPair pty;
+    QVERIFY(pty.start());
+    QTemporaryDir folder;
+    Program program(folder.path(), {"--puerto-serie", pty.devicePath()}, true);
+    QVERIFY(!program.window.isEmpty());
+    program.keys(QStringLiteral("alt+c m"));
+    const QString shot = folder.filePath(QStringLiteral("pantalla.png"));
+    std::optional<QPoint> origin;
+    QVERIFY2(poll([&] { return bool(origin = topViewOrigin(screenshot(shot))); }),
+             "the serial simulator window did not appear");
+    program.process.readAllStandardError();
+
+    // Two hundred messages a millisecond apart, each read alone by its line break, the last
+    // one Q1 = 45; the screen shows it the frame after, however many came before.
+    QElapsedTimer burst;
+    burst.start();
+    for (int i = 0; i < 199; ++i) {
+        QVERIFY(pty.writePeer("A" + QByteArray::number(i % 90 - 45) + "\n"));
+        QThread::msleep(1);
+    }
+    QVERIFY(pty.writePeer("A45\n"));
+    const QRgb black = qRgb(0, 0, 0);
+    QImage screen;
+    poll([&] { return (screen = screenshot(shot)).pixel(*origin + QPoint(193, 40)) == black; });
+    QCOMPARE(screen.pixel(*origin + QPoint(168, 65)), black);
+    QCOMPARE(screen.pixel(*origin + QPoint(193, 40)), black);
+    const double frames = burst.elapsed() / (1000.0 / 60.0);
+    const int paints = int(program.process.readAllStandardError().count("Syncing dirty widgets"));
+    QVERIFY2(paints >= 1 && paints <= frames + 3, qPrintable(QStringLiteral("%1 paints in %2 frames").arg(paints).arg(frames)));
 }
 
 QTEST_GUILESS_MAIN(TestEndToEndSerial)
