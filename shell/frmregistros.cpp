@@ -139,7 +139,7 @@ void frmRegistros::keepPendingForExit()
 {
     if (isLoaded() && !quietlySave() && !m_db.keepRecord(shownRecord())) {
         std::fprintf(stderr, "brazo: no se pudo guardar el registro pendiente (%s) junto a %s\n",
-                     qUtf8Printable(shownRecord().first), qUtf8Printable(m_db.path()));
+                     qUtf8Printable(shownRecord().id), qUtf8Printable(m_db.path()));
     }
 }
 
@@ -161,8 +161,8 @@ void frmRegistros::Form_Activate()
     const EmpleadosDb::Record kept = *std::exchange(m_kept, std::nullopt);
     if (!m_ui->datEmpleados->addNew())
         return;
-    m_ui->txtidEmpleado->setText(kept.first);
-    m_ui->txtnombreEmpleado->setText(kept.second);
+    m_ui->txtidEmpleado->setText(kept.id);
+    m_ui->txtnombreEmpleado->setText(kept.name);
     m_ui->txtidEmpleado->setFocus();
     m_ui->datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
     m_showingKept = true;
