@@ -213,6 +213,10 @@ void TestFrmRegistros::refusedMove_isToldOnceAndKeepsWhatWasTyped()
     QVERIFY2(m_boxes->texts().contains(QStringLiteral("el identificador ya lo tiene otro empleado")),
              qPrintable(m_boxes->texts()));
     QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
+    // "&Agregar" writes the record on screen first: refused again, and told once again.
+    click("cmdagregar");
+    QCOMPARE(m_boxes->boxes().size(), 2);
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
     QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B2", "Beto"}}));
 }
 

@@ -50,10 +50,16 @@ RecordNavigator::RecordNavigator(QWidget *parent)
     layout->addWidget(m_next);
     layout->addWidget(m_last);
 
-    connect(m_first, &QToolButton::clicked, this, &RecordNavigator::moveFirst);
-    connect(m_previous, &QToolButton::clicked, this, &RecordNavigator::movePrevious);
-    connect(m_next, &QToolButton::clicked, this, &RecordNavigator::moveNext);
-    connect(m_last, &QToolButton::clicked, this, &RecordNavigator::moveLast);
+    connect(m_first, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveFirst); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::movePrevious); });
+    connect(m_next, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveNext); });
+    connect(m_last, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveLast); });
+}
+
+void RecordNavigator::moveByButton(bool (RecordNavigator::*move)())
+{
+    if (isOpen() && !(this->*move)())
+        emit failed(m_lastError);
 }
 
 RecordNavigator::~RecordNavigator() = default;
@@ -81,18 +87,19 @@ void RecordNavigator::bind(QWidget *widget, const QString &field)
 bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
 {
     close();
+    m_lastError = QSqlError();
     m_model = model;
     m_model->setParent(this);
     m_model->setEditStrategy(QSqlTableModel::OnManualSubmit);
     if (!m_model->select()) {
-        report(Failure::Open);
+        fail(m_model->lastError());
         close();
         return false;
     }
     for (const Binding &binding : std::as_const(m_bindings)) {
         if (m_model->fieldIndex(binding.field) < 0) {
-            report(Failure::Open, QSqlError(QString(), QStringLiteral("no such column: %1").arg(binding.field),
-                                            QSqlError::StatementError));
+            fail(QSqlError(QString(), QStringLiteral("no such column: %1").arg(binding.field),
+                           QSqlError::StatementError));
             close();
             return false;
         }
@@ -147,34 +154,26 @@ void RecordNavigator::setCaption(const QString &caption)
     m_caption->setText(caption);
 }
 
-QString RecordNavigator::caption() const
-{
-    return m_caption->text();
-}
-
 bool RecordNavigator::savePending()
 {
+    m_lastError = QSqlError();
     if (!m_model)
         return true;
     if (!isEdited()) {
         discardPending();
         return true;
     }
-    if (!m_mapper->submit()) {
-        report(Failure::Write);
-        return false;
-    }
+    if (!m_mapper->submit())
+        return fail(m_model->lastError());
     QList<QVariant> key;
     const QSqlIndex primaryKey = m_model->primaryKey();
     const QSqlRecord written = m_model->record(m_row);
     for (int i = 0; i < primaryKey.count(); ++i)
         key.append(written.value(primaryKey.fieldName(i)));
-    if (!m_model->submitAll()) {
-        // The model keeps the refused change and the boxes keep what was typed: a later
-        // try writes the corrected values over it.
-        report(Failure::Write);
-        return false;
-    }
+    // The model keeps a refused change and the boxes keep what was typed: a later try
+    // writes the corrected values over it.
+    if (!m_model->submitAll())
+        return fail(m_model->lastError());
     // The table was read again: find the written record, which a new one may have moved.
     const int row = findSaved(key);
     if (row >= 0) {
@@ -191,15 +190,13 @@ bool RecordNavigator::savePending()
 bool RecordNavigator::addNew()
 {
     if (!m_model || m_readOnly)
-        return false;
+        return fail(QSqlError());
     if (!savePending())
         return false;
     fetchAll();
     const int row = m_model->rowCount();
-    if (!m_model->insertRow(row)) {
-        report(Failure::Write);
-        return false;
-    }
+    if (!m_model->insertRow(row))
+        return fail(m_model->lastError());
     m_rowBeforeNew = m_row;
     m_row = row;
     m_adding = true;
@@ -212,14 +209,15 @@ bool RecordNavigator::addNew()
 bool RecordNavigator::deleteCurrent()
 {
     if (!hasCurrentRecord() || m_readOnly)
-        return false;
+        return fail(QSqlError());
+    m_lastError = QSqlError();
     const QList<QVariant> values = boxValues();
     // An edit not yet written dies with its record; the row is found by its stored key.
     if (m_model->isDirty())
         m_model->revertAll();
     const bool deleted = m_model->removeRow(m_row) && m_model->submitAll();
     if (!deleted) {
-        report(Failure::Delete);
+        fail(m_model->lastError());
         m_model->revertAll();
     }
     // Whatever the model did on screen, the boxes go on showing the record as it was.
@@ -230,21 +228,21 @@ bool RecordNavigator::deleteCurrent()
 
 bool RecordNavigator::moveFirst()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     return moveTo(0);
 }
 
 bool RecordNavigator::movePrevious()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     return moveTo(m_row - 1);
 }
 
 bool RecordNavigator::moveNext()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     // After a delete the next record has taken the deleted one's place.
     return moveTo(m_deleted ? m_row : m_row + 1);
@@ -252,10 +250,15 @@ bool RecordNavigator::moveNext()
 
 bool RecordNavigator::moveLast()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     fetchAll();
     return moveTo(m_model->rowCount() - 1);
+}
+
+bool RecordNavigator::leaveCurrent()
+{
+    return m_model ? savePending() : fail(QSqlError());
 }
 
 bool RecordNavigator::moveTo(int row)
@@ -362,13 +365,8 @@ void RecordNavigator::clearBoxes()
     }
 }
 
-void RecordNavigator::report(Failure what)
-{
-    report(what, m_model->lastError());
-}
-
-void RecordNavigator::report(Failure what, const QSqlError &error)
+bool RecordNavigator::fail(const QSqlError &error)
 {
     m_lastError = error;
-    emit failed(what, error);
+    return false;
 }

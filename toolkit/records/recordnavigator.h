@@ -17,14 +17,15 @@ class QToolButton;
 // table's fields always show the current record. Leaving a record that was edited, or a
 // newly begun one, writes it first and moves only when the write succeeded; a refused
 // write leaves the record on screen with everything typed, so it can be corrected.
+//
+// An operation called by the window returns false when it could not be done, and
+// lastError() then holds the engine's report, for the caller to word. The move buttons run
+// no caller's code: what they cannot do is reported by failed().
 class RecordNavigator : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum class Failure { Open, Write, Delete };
-    Q_ENUM(Failure)
-
     explicit RecordNavigator(QWidget *parent = nullptr);
     ~RecordNavigator() override;
 
@@ -49,7 +50,6 @@ public:
     int currentRow() const { return m_row; }
 
     void setCaption(const QString &caption);
-    QString caption() const;
 
     // Writes the current record if it was edited, or the new record if anything was typed
     // into it (a new record left blank is dropped). True when nothing is pending any more.
@@ -65,12 +65,13 @@ public:
     bool moveNext();
     bool moveLast();
 
-    // The engine's report of the last failure.
+    // The engine's report of the last operation that failed; empty when it failed without
+    // asking the engine (no record set, a read-only one, no current record).
     QSqlError lastError() const { return m_lastError; }
 
 signals:
-    // The window words the report from the engine's error.
-    void failed(RecordNavigator::Failure what, const QSqlError &error);
+    // A move button could not write the record on screen, which stays there as typed.
+    void failed(const QSqlError &error);
     // Another record is on screen, or none after a new one was left.
     void moved();
 
@@ -83,6 +84,10 @@ private:
     };
 
     QToolButton *moveButton(const char *name, const QString &text, const QString &description);
+    void moveByButton(bool (RecordNavigator::*move)());
+    // Writes what is pending before a move; false when there is nowhere to move or the
+    // write was refused.
+    bool leaveCurrent();
     bool moveTo(int row);
     void show(int row);
     void fetchUpTo(int row);
@@ -93,8 +98,7 @@ private:
     QList<QVariant> boxValues() const;
     void setBoxValues(const QList<QVariant> &values);
     void clearBoxes();
-    void report(Failure what);
-    void report(Failure what, const QSqlError &error);
+    bool fail(const QSqlError &error);
 
     QToolButton *m_first = nullptr;
     QToolButton *m_previous = nullptr;
