@@ -76,6 +76,7 @@ void frmRegistros::createControls(QWidget *surface)
     m_ui->datEmpleados->setGeometry(rect(960, 2040, 6060, 345));
     m_ui->datEmpleados->bind(m_ui->txtidEmpleado, QStringLiteral("IdEmpleado"));
     m_ui->datEmpleados->bind(m_ui->txtnombreEmpleado, QStringLiteral("Nombre"));
+    m_ui->datEmpleados->setNoRecordHint(QStringLiteral("Pulse «Agregar» para añadir un empleado"));
 
     Controls::setTabOrder(surface, {"txtidEmpleado", "txtnombreEmpleado", "cmdagregar", "cmdeliminar"});
 

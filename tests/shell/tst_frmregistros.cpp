@@ -40,12 +40,19 @@ private slots:
     void refusedMove_isToldOnceAndKeepsWhatWasTyped();
     void refusedRecordOnClose_isKeptForTheNextOpening();
     void longName_isKeptWhole();
+    void emptyRegistry_takesTextOnlyAfterAgregar();
 
 private:
     void open();
     void seed(const Rows &rows, const QString &key = QStringLiteral("PRIMARY KEY"));
     void click(const char *name) { QTest::mouseClick(control<QAbstractButton>(m_form, name), Qt::LeftButton); }
     void type(const char *box, const QString &text) { control<QLineEdit>(m_form, box)->setText(text); }
+    // Typed key by key, accents too (QTest::keyClicks takes ASCII alone).
+    static void typeKeys(QWidget *box, const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
     QString caption() const { return control<QLabel>(m_form, "caption")->text(); }
     Rows stored() const
     {
@@ -263,6 +270,29 @@ void TestFrmRegistros::longName_isKeptWhole()
     type("txtidEmpleado", QStringLiteral("A2"));
     click("moveLast");
     QCOMPARE(stored(), (Rows{{"A2", name}}));
+}
+
+void TestFrmRegistros::emptyRegistry_takesTextOnlyAfterAgregar()
+{
+    open();
+    auto *id = control<QLineEdit>(m_form, "txtidEmpleado");
+    auto *name = control<QLineEdit>(m_form, "txtnombreEmpleado");
+    typeKeys(id, QStringLiteral("1"));
+    typeKeys(name, QStringLiteral("Ana Pérez"));
+    QCOMPARE(id->text() + name->text(), QString());
+    // The empty boxes say what to do.
+    QVERIFY2(id->placeholderText().contains(QStringLiteral("Agregar")), qPrintable(id->placeholderText()));
+    QCOMPARE(name->placeholderText(), id->placeholderText());
+
+    click("cmdagregar");
+    typeKeys(id, QStringLiteral("1"));
+    typeKeys(name, QStringLiteral("Ana Pérez"));
+    QCOMPARE(id->text(), QStringLiteral("1"));
+    QCOMPARE(name->text(), QStringLiteral("Ana Pérez"));
+    QVERIFY(m_form->subWindow()->close());
+    QCOMPARE(stored(), (Rows{{"1", "Ana Pérez"}}));
+    QVERIFY(!EmpleadosDb(m_path).keptRecord());
+    QVERIFY(m_boxes->boxes().isEmpty());
 }
 
 QTEST_MAIN(TestFrmRegistros)

@@ -15,6 +15,18 @@
 
 using SqliteFile::Rows;
 
+namespace {
+
+// What the user does with the navigator before typing.
+struct Steps
+{
+    void (*run)(RecordNavigator &navigator) = nullptr;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Steps)
+
 class TestRecordNavigator : public QObject
 {
     Q_OBJECT
@@ -30,6 +42,8 @@ private slots:
     void refusedEditTypedBack_isNotWrittenLater();
     void addNew_data();
     void addNew();
+    void typing_needsARecordToGoInto_data();
+    void typing_needsARecordToGoInto();
 
 private:
     void createTable(const Rows &rows);
@@ -239,6 +253,44 @@ void TestRecordNavigator::addNew()
     click(move.toLatin1().constData());
     QCOMPARE(m_id->text(), shownAfterMove);
     QCOMPARE(stored(), after);
+    QCOMPARE(m_failures->count(), 0);
+}
+
+void TestRecordNavigator::typing_needsARecordToGoInto_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<bool>("takesText");
+    const Rows two{{"A1", "Ana"}, {"B2", "Beto"}};
+    QTest::newRow("empty table") << Rows() << Steps{[](RecordNavigator &) {}} << false;
+    QTest::newRow("a record") << two << Steps{[](RecordNavigator &) {}} << true;
+    QTest::newRow("a new record") << Rows() << Steps{[](RecordNavigator &n) { n.addNew(); }} << true;
+    QTest::newRow("a new record left blank") << Rows()
+                                             << Steps{[](RecordNavigator &n) { n.addNew(), n.moveFirst(); }} << false;
+    QTest::newRow("a deleted record") << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(); }} << false;
+    QTest::newRow("deleted, then moved off")
+        << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << true;
+    QTest::newRow("the last one deleted, then moved off")
+        << Rows{{"A1", "Ana"}} << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << false;
+    QTest::newRow("record set closed") << two << Steps{[](RecordNavigator &n) { n.close(); }} << false;
+}
+
+void TestRecordNavigator::typing_needsARecordToGoInto()
+{
+    QFETCH(Rows, rows);
+    QFETCH(Steps, steps);
+    QFETCH(bool, takesText);
+    const QString hint = QStringLiteral("sin registro");
+    m_navigator->setNoRecordHint(hint);
+    createTable(rows);
+    QVERIFY(openNavigator());
+    steps.run(*m_navigator);
+    const QString before = m_id->text();
+    QTest::keyClicks(m_id, "9");
+    QTest::keyClicks(m_name, "z");
+    QCOMPARE(m_id->text(), takesText ? before + "9" : before);
+    QCOMPARE(m_id->placeholderText(), takesText ? QString() : hint);
+    QCOMPARE(m_name->placeholderText(), takesText ? QString() : hint);
     QCOMPARE(m_failures->count(), 0);
 }
 

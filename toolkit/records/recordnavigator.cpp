@@ -27,6 +27,13 @@ void setUserValue(QWidget *widget, const QVariant &value)
     widget->metaObject()->userProperty().write(widget, value);
 }
 
+// Only a property the box has: a line edit's, or a text edit's.
+void setIfDeclared(QWidget *widget, const char *name, const QVariant &value)
+{
+    if (widget->metaObject()->indexOfProperty(name) >= 0)
+        widget->setProperty(name, value);
+}
+
 } // namespace
 
 RecordNavigator::RecordNavigator(QWidget *parent)
@@ -82,6 +89,28 @@ QToolButton *RecordNavigator::moveButton(const char *name, const QString &text, 
 void RecordNavigator::bind(QWidget *widget, const QString &field)
 {
     m_bindings.append({widget, field, -1});
+    updateBoxes();
+}
+
+void RecordNavigator::setNoRecordHint(const QString &hint)
+{
+    m_noRecordHint = hint;
+    updateBoxes();
+}
+
+void RecordNavigator::updateBoxes()
+{
+    // What is typed needs a record to go into; without one it would be dropped at the next
+    // move or close without a word, so the boxes take nothing until there is one.
+    const bool writable = m_model && !m_readOnly && (m_adding || hasCurrentRecord());
+    // A read-only record set never has one: no hint leads to a button that refuses.
+    const QString hint = writable || m_readOnly ? QString() : m_noRecordHint;
+    for (const Binding &binding : std::as_const(m_bindings)) {
+        if (binding.widget) {
+            setIfDeclared(binding.widget, "readOnly", !writable);
+            setIfDeclared(binding.widget, "placeholderText", hint);
+        }
+    }
 }
 
 bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
@@ -110,10 +139,8 @@ bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
     m_mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
     for (Binding &binding : m_bindings) {
         binding.section = m_model->fieldIndex(binding.field);
-        if (binding.widget) {
+        if (binding.widget)
             m_mapper->addMapping(binding.widget, binding.section);
-            binding.widget->setProperty("readOnly", readOnly);
-        }
     }
     m_readOnly = readOnly;
     if (m_model->rowCount() > 0) {
@@ -121,6 +148,7 @@ bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
     } else {
         clearBoxes();
         m_shown = boxValues();
+        updateBoxes();
     }
     return true;
 }
@@ -131,17 +159,15 @@ void RecordNavigator::close()
     m_mapper = nullptr;
     delete m_model;
     m_model = nullptr;
-    for (Binding &binding : m_bindings) {
+    for (Binding &binding : m_bindings)
         binding.section = -1;
-        if (binding.widget && m_readOnly)
-            binding.widget->setProperty("readOnly", false);
-    }
     m_readOnly = false;
     m_row = -1;
     m_adding = false;
     m_deleted = false;
     m_rowBeforeNew = -1;
     m_shown.clear();
+    updateBoxes();
 }
 
 bool RecordNavigator::hasCurrentRecord() const
@@ -183,6 +209,8 @@ bool RecordNavigator::savePending()
         m_row = qMin(m_row, m_model->rowCount() - 1);
         if (m_row >= 0)
             show(m_row);
+        else
+            updateBoxes();
     }
     return true;
 }
@@ -203,6 +231,7 @@ bool RecordNavigator::addNew()
     m_deleted = false;
     m_mapper->setCurrentIndex(row);
     m_shown = boxValues();
+    updateBoxes();
     return true;
 }
 
@@ -223,6 +252,7 @@ bool RecordNavigator::deleteCurrent()
     // Whatever the model did on screen, the boxes go on showing the record as it was.
     setBoxValues(values);
     m_deleted = deleted;
+    updateBoxes();
     return deleted;
 }
 
@@ -270,6 +300,7 @@ bool RecordNavigator::moveTo(int row)
         m_deleted = false;
         clearBoxes();
         m_shown = boxValues();
+        updateBoxes();
         emit moved();
         return true;
     }
@@ -284,6 +315,7 @@ void RecordNavigator::show(int row)
     m_deleted = false;
     m_mapper->setCurrentIndex(row);
     m_shown = boxValues();
+    updateBoxes();
     emit moved();
 }
 

@@ -30,8 +30,12 @@ public:
     ~RecordNavigator() override;
 
     // Binds a box (through its user property, the text of a line edit) to a field of the
-    // table. Bind the boxes before open().
+    // table. Bind the boxes before open(). A box takes typed text only while there is a
+    // record to write it into: a current record or a new one.
     void bind(QWidget *widget, const QString &field);
+    // What the boxes show, while empty, when there is no record to type into (no record
+    // set, an empty table, a record just deleted): say how to begin one.
+    void setNoRecordHint(const QString &hint);
 
     // Takes over a model of one table, reads it and shows its first record. A read-only
     // navigator never writes: its boxes are read-only and addNew/deleteCurrent refuse.
@@ -84,6 +88,7 @@ private:
     };
 
     QToolButton *moveButton(const char *name, const QString &text, const QString &description);
+    void updateBoxes();
     void moveByButton(bool (RecordNavigator::*move)());
     // Writes what is pending before a move; false when there is nowhere to move or the
     // write was refused.
@@ -107,6 +112,7 @@ private:
     QLabel *m_caption = nullptr;
 
     QList<Binding> m_bindings;
+    QString m_noRecordHint;
     QSqlTableModel *m_model = nullptr;
     QDataWidgetMapper *m_mapper = nullptr;
     bool m_readOnly = false;
