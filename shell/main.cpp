@@ -2,9 +2,11 @@
 #include "commandline.h"
 #include "mdiprincipal.h"
 #include "qttranslations.h"
+#include "schooltexts.h"
 
 #include <QApplication>
 #include <QList>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -70,6 +72,12 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Run:
         break;
     }
+    // Read before a display is needed, so that what a file lacks is told in a text console too.
+    QStringList problems;
+    commandLine.settings.schoolTexts =
+        SchoolTexts::read(SchoolTexts::fromBuild(), SchoolTexts::standardFiles(), &problems);
+    for (const QString &problem : std::as_const(problems))
+        std::fprintf(stderr, "brazo: %s\n", qUtf8Printable(problem));
 
     g_qtHandler = qInstallMessageHandler(holdWhileLookingForDisplay);
     QApplication app(argc, argv);

@@ -1,10 +1,13 @@
 #pragma once
 
+#include "schooltexts.h"
+
 #include <QString>
 
-// What the user may choose for the program's links and its recording. main() builds it
-// from the command line and the environment; the main window hands each child window the
-// part it needs, and nothing below reads the environment itself.
+// What the user may choose for the program's links and its recording, and what the school
+// shows in the information boxes. main() builds it from the command line, the environment
+// and the school's files; the main window hands each child window the part it needs, and
+// nothing below reads the environment itself.
 struct Settings
 {
     static constexpr quint16 kDefaultTcpPort = 1007;
@@ -20,4 +23,6 @@ struct Settings
     QString messageLog;
     // The employees' database; empty: the one in the user's data folder.
     QString registryPath;
+    // The texts of the boxes "Nombre del Plantel", "Nombre del Profesor" and "Integrantes".
+    SchoolTexts schoolTexts;
 };
