@@ -302,7 +302,7 @@ void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
     QVERIFY(child.waitForReadyRead(20000));
     auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
     QVERIFY(client);
-    Forms::send(*client, "A21");
+    QVERIFY(client->write("A21") == 3 && client->waitForBytesWritten(kWaitMs));
     // The row is on disk with its message, whatever ends the program next.
     QVERIFY(QTest::qWaitFor([&] { return SqliteFile::fileBytes(recording).contains("\"A21\",Q1=21"); }, kWaitMs));
     ::kill(pid_t(child.processId()), signal);
@@ -333,7 +333,7 @@ void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()
     trigger(frame, "mnuControlar_Internet");
     auto client = connectTo(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor"))));
     QVERIFY(client);
-    Forms::send(*client, "A45");
+    QVERIFY(client->write("A45") == 3 && client->waitForBytesWritten(kWaitMs));
     QTRY_COMPARE(text(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")), "txtQ1"), QStringLiteral("45"));
     QCOMPARE(boxes.boxes().size(), 1);
 }
