@@ -11,6 +11,19 @@
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
+namespace {
+
+// The environment of a start over SSH or in a text console.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    return environment;
+}
+
+} // namespace
+
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -101,10 +114,7 @@ void TestCommandLine::program_withoutDisplay()
     QFETCH(int, status);
     QFETCH(QString, says);
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(withoutDisplay());
     program.start(QStringLiteral(BRAZO_PROGRAM), arguments);
     QVERIFY(program.waitForFinished(20000));
     const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
@@ -126,9 +136,7 @@ void TestCommandLine::program_tellsOnceOfASchoolFileThatGivesNothing()
     QVERIFY(written.open(QIODevice::WriteOnly) && written.write("[Escuela]\nplantel = Escuela\n") > 0);
     written.close();
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
+    QProcessEnvironment environment = withoutDisplay();
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
     environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), home.filePath(QStringLiteral("sin-carpeta")));
     program.setProcessEnvironment(environment);
