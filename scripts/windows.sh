@@ -71,11 +71,24 @@ makensis -V2 -DVERSION="$VERSION" -DORIGEN="$PAQUETES/$NOMBRE" -DICONO="$ROOT/re
   -DSALIDA="$INSTALADOR" "$ROOT/scripts/windows/instalador.nsi"
 
 echo "== Instalación bajo Wine, el programa instalado por TCP, desinstalación"
-"$WINE" "$INSTALADOR" /S
+# The school's texts as typed in cmd. Wine quotes an argument that holds spaces as a whole,
+# which GetOptions does not read, so each word goes as an argument of its own: the command
+# line is the same.
+"$WINE" "$INSTALADOR" /S /PLANTEL=Escuela Técnica Industrial N.º 3 /PROFESOR=Ing. Laura Gómez \
+  '/INTEGRANTES=Ana' 'Pérez;Luis' 'Ortega;Marta' 'Ríos'
 INSTALADO="$WINEPREFIX/drive_c/Program Files/TorvaneElectronico/Simulador de brazo"
 [ -x "$INSTALADO/brazo.exe" ] || { echo "El instalador no dejó brazo.exe en $INSTALADO" >&2; exit 1; }
 [ -e "$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/Simulador de brazo robótico.lnk" ] ||
   { echo "El instalador no creó la entrada del menú Inicio" >&2; exit 1; }
+# Installed for every user, the texts are in %PROGRAMDATA%, in UTF-8 (the accents' bytes
+# written out here) with Windows' line ends; the installer's comment lines aside.
+ESCUELA="$WINEPREFIX/drive_c/ProgramData/TorvaneElectronico/escuela.ini"
+{
+  printf '[escuela]\r\nplantel = Escuela T\303\251cnica Industrial N.\302\272 3\r\n'
+  printf 'profesor = Ing. Laura G\303\263mez\r\nintegrantes = Ana P\303\251rez;Luis Ortega;Marta R\303\255os\r\n'
+} >"$TRABAJO/escuela.ini"
+grep -v '^#' "$ESCUELA" 2>/dev/null | cmp -s - "$TRABAJO/escuela.ini" ||
+  { echo "El instalador no escribió los textos de la escuela en $ESCUELA:" >&2; od -c "$ESCUELA" >&2 || true; exit 1; }
 
 # The installed program alone (no Qt of the cache on Wine's path), with Windows' own
 # platform on an X server of its own: a client sends A45 and the arm's answer is read from
@@ -120,6 +133,7 @@ DATOS="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/TorvaneElectronico"
 for _ in $(seq 60); do [ -e "$INSTALADO" ] || break; sleep 0.5; done
 [ ! -e "$INSTALADO" ] || { echo "El desinstalador dejó $INSTALADO" >&2; exit 1; }
 [ -f "$DATOS/TorvaneElectronico.db" ] || { echo "El desinstalador borró los datos del usuario" >&2; exit 1; }
+[ -f "$ESCUELA" ] || { echo "El desinstalador borró los textos de la escuela ($ESCUELA)" >&2; exit 1; }
 
 echo
 echo "Programa para Windows $VERSION, probado bajo Wine:"

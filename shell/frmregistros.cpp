@@ -76,6 +76,7 @@ void frmRegistros::createControls(QWidget *surface)
     m_ui->datEmpleados->setGeometry(rect(960, 2040, 6060, 345));
     m_ui->datEmpleados->bind(m_ui->txtidEmpleado, QStringLiteral("IdEmpleado"));
     m_ui->datEmpleados->bind(m_ui->txtnombreEmpleado, QStringLiteral("Nombre"));
+    m_ui->datEmpleados->setNoRecordHint(QStringLiteral("Pulse «Agregar» para añadir un empleado"));
 
     Controls::setTabOrder(surface, {"txtidEmpleado", "txtnombreEmpleado", "cmdagregar", "cmdeliminar"});
 
@@ -102,18 +103,27 @@ void frmRegistros::Form_Load()
         warn({QStringLiteral("La base de datos de empleados %1 es de solo lectura: %2.").arg(file, m_db.errorText()),
               QStringLiteral("Puede ver los registros, pero no agregarlos, cambiarlos ni eliminarlos. Compruebe "
                              "los permisos del archivo y de su carpeta.")});
-        m_ui->datEmpleados->open(m_db.createModel(), true);
+        openRecords(true);
         return;
     case EmpleadosDb::Status::Open:
-        if (m_ui->datEmpleados->open(m_db.createModel()))
+        if (openRecords(false))
             m_kept = m_db.keptRecord();
         return;
     }
 }
 
+bool frmRegistros::openRecords(bool readOnly)
+{
+    if (m_ui->datEmpleados->open(m_db.createModel(), readOnly))
+        return true;
+    warn({QStringLiteral("No se pudo leer la tabla Empleados: %1.").arg(m_db.explain(m_ui->datEmpleados->lastError())),
+          QStringLiteral("El archivo no se ha modificado.")});
+    return false;
+}
+
 void frmRegistros::closeEvent(QCloseEvent *event)
 {
-    if (isLoaded() && !quietlySave()) {
+    if (isLoaded() && !m_ui->datEmpleados->savePending()) {
         const QString why = m_db.explain(m_ui->datEmpleados->lastError());
         const QString question = Conversions::joinLines(
             {QStringLiteral("No se pudo guardar el registro: %1.").arg(why),
@@ -137,9 +147,9 @@ void frmRegistros::closeEvent(QCloseEvent *event)
 
 void frmRegistros::keepPendingForExit()
 {
-    if (isLoaded() && !quietlySave() && !m_db.keepRecord(shownRecord())) {
+    if (isLoaded() && !m_ui->datEmpleados->savePending() && !m_db.keepRecord(shownRecord())) {
         std::fprintf(stderr, "brazo: no se pudo guardar el registro pendiente (%s) junto a %s\n",
-                     qUtf8Printable(shownRecord().first), qUtf8Printable(m_db.path()));
+                     qUtf8Printable(shownRecord().id), qUtf8Printable(m_db.path()));
     }
 }
 
@@ -159,10 +169,11 @@ void frmRegistros::Form_Activate()
     // The record the database refused last time comes back as a new record, to be written
     // like any other.
     const EmpleadosDb::Record kept = *std::exchange(m_kept, std::nullopt);
+    // Nothing can be pending yet; if the record cannot begin, it waits in its file.
     if (!m_ui->datEmpleados->addNew())
         return;
-    m_ui->txtidEmpleado->setText(kept.first);
-    m_ui->txtnombreEmpleado->setText(kept.second);
+    m_ui->txtidEmpleado->setText(kept.id);
+    m_ui->txtnombreEmpleado->setText(kept.name);
     m_ui->txtidEmpleado->setFocus();
     m_ui->datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
     m_showingKept = true;
@@ -178,14 +189,6 @@ void frmRegistros::datEmpleados_Moved()
         m_db.forgetKeptRecord();
         m_showingKept = false;
     }
-}
-
-bool frmRegistros::quietlySave()
-{
-    m_quiet = true;
-    const bool saved = m_ui->datEmpleados->savePending();
-    m_quiet = false;
-    return saved;
 }
 
 EmpleadosDb::Record frmRegistros::shownRecord() const
@@ -204,9 +207,11 @@ void frmRegistros::cmdagregar_Click()
         warn({QStringLiteral("No se puede agregar: la base de datos de empleados es de solo lectura.")});
         return;
     }
-    // A refusal to write the record on screen first has been reported by the navigator.
-    if (!m_ui->datEmpleados->addNew())
+    // The record on screen is written first, and may be refused.
+    if (!m_ui->datEmpleados->addNew()) {
+        warnNotSaved(m_ui->datEmpleados->lastError());
         return;
+    }
     m_ui->txtidEmpleado->setFocus();
     m_ui->datEmpleados->setCaption(QStringLiteral("proceso de agregado"));
 }
@@ -228,30 +233,24 @@ void frmRegistros::cmdeliminar_Click()
               QStringLiteral("Muévase a un registro con los botones de navegación y vuelva a intentarlo.")});
         return;
     }
-    if (!m_ui->datEmpleados->deleteCurrent())
+    if (!m_ui->datEmpleados->deleteCurrent()) {
+        warn({QStringLiteral("No se pudo eliminar el registro: %1.").arg(m_db.explain(m_ui->datEmpleados->lastError())),
+              QStringLiteral("El registro sigue en la tabla.")});
         return;
+    }
     m_ui->txtidEmpleado->setFocus();
     m_ui->datEmpleados->setCaption(QStringLiteral("se eliminò el registro que està viendo"));
 }
 
-void frmRegistros::datEmpleados_Failed(RecordNavigator::Failure what, const QSqlError &error)
+void frmRegistros::datEmpleados_Failed(const QSqlError &error)
 {
-    if (m_quiet)
-        return;
-    switch (what) {
-    case RecordNavigator::Failure::Open:
-        warn({QStringLiteral("No se pudo leer la tabla Empleados: %1.").arg(m_db.explain(error)),
-              QStringLiteral("El archivo no se ha modificado.")});
-        return;
-    case RecordNavigator::Failure::Write:
-        warn({QStringLiteral("No se pudo guardar el registro: %1.").arg(m_db.explain(error)),
-              QStringLiteral("Lo escrito sigue en pantalla: corríjalo o vuelva a intentarlo.")});
-        return;
-    case RecordNavigator::Failure::Delete:
-        warn({QStringLiteral("No se pudo eliminar el registro: %1.").arg(m_db.explain(error)),
-              QStringLiteral("El registro sigue en la tabla.")});
-        return;
-    }
+    warnNotSaved(error);
+}
+
+void frmRegistros::warnNotSaved(const QSqlError &error)
+{
+    warn({QStringLiteral("No se pudo guardar el registro: %1.").arg(m_db.explain(error)),
+          QStringLiteral("Lo escrito sigue en pantalla: corríjalo o vuelva a intentarlo.")});
 }
 
 void frmRegistros::warn(const QStringList &lines)

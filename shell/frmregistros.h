@@ -43,11 +43,11 @@ private:
 
     void cmdagregar_Click();
     void cmdeliminar_Click();
-    void datEmpleados_Failed(RecordNavigator::Failure what, const QSqlError &error);
+    void datEmpleados_Failed(const QSqlError &error);
     void datEmpleados_Moved();
-    // Writes what is pending without telling the user of a refusal; the caller does.
-    bool quietlySave();
+    bool openRecords(bool readOnly);
     EmpleadosDb::Record shownRecord() const;
+    void warnNotSaved(const QSqlError &error);
     void warn(const QStringList &lines);
 
     EmpleadosDb m_db;
@@ -55,5 +55,4 @@ private:
     // A record kept from an earlier session, put back on screen at the first activation.
     std::optional<EmpleadosDb::Record> m_kept;
     bool m_showingKept = false;
-    bool m_quiet = false;
 };

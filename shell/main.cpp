@@ -3,10 +3,12 @@
 #include "mdiprincipal.h"
 #include "preferences.h"
 #include "qttranslations.h"
+#include "schooltexts.h"
 #include "serialports.h"
 
 #include <QApplication>
 #include <QList>
+#include <QStringList>
 
 #include <cstdio>
 #include <cstdlib>
@@ -73,6 +75,12 @@ int main(int argc, char *argv[])
     case CommandLine::Action::Run:
         break;
     }
+    // Read before a display is needed, so that what a file lacks is told in a text console too.
+    QStringList problems;
+    commandLine.settings.schoolTexts =
+        SchoolTexts::read(SchoolTexts::fromBuild(), SchoolTexts::standardFiles(), &problems);
+    for (const QString &problem : std::as_const(problems))
+        std::fprintf(stderr, "brazo: %s\n", qUtf8Printable(problem));
 
     g_qtHandler = qInstallMessageHandler(holdWhileLookingForDisplay);
     QApplication app(argc, argv);

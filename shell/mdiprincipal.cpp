@@ -1,7 +1,6 @@
 #include "mdiprincipal.h"
 
 #include "conversions.h"
-#include "deployment.h"
 #include "designunits.h"
 #include "frameclock.h"
 #include "frmayudasimulador.h"
@@ -183,17 +182,17 @@ void MDIPrincipal::mnuAyuda_Simulador_Click() { openChild(m_forms.frmAyudaSimula
 
 void MDIPrincipal::mnuAyuda_Informacion_Plantel_Click()
 {
-    MessageBox::show(this, Deployment::schoolName(), QStringLiteral("Nombre del Plantel"));
+    MessageBox::show(this, m_settings.schoolTexts.school, QStringLiteral("Nombre del Plantel"));
 }
 
 void MDIPrincipal::mnuAyuda_Informacion_Profesor_Click()
 {
-    MessageBox::show(this, Deployment::teacherName(), QStringLiteral("Nombre del Profesor"));
+    MessageBox::show(this, m_settings.schoolTexts.teacher, QStringLiteral("Nombre del Profesor"));
 }
 
 void MDIPrincipal::mnuayuda_Informacion_Integrantes_Click()
 {
-    MessageBox::show(this, Conversions::joinLines(Deployment::teamMembers()), QStringLiteral("Integrantes"));
+    MessageBox::show(this, Conversions::joinLines(m_settings.schoolTexts.members), QStringLiteral("Integrantes"));
 }
 
 void MDIPrincipal::mnuAyuda_Informacion_Objetivo_Click()

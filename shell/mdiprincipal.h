@@ -36,7 +36,8 @@ class MDIPrincipal : public QMainWindow
     Q_OBJECT
 
 public:
-    // The settings go to every child window the frame opens.
+    // The settings go to every child window the frame opens; the school's texts to the
+    // information boxes.
     explicit MDIPrincipal(const Settings &settings, QWidget *parent = nullptr);
 
     // Shows the frame maximized; restored, it has its designed client area.

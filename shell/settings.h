@@ -1,13 +1,14 @@
 #pragma once
 
 #include "jointmessage.h"
+#include "schooltexts.h"
 
 #include <QString>
 
-// What the user may choose for the program's links and its recording. main() builds it
-// from the command line, the environment and what the user chose in the program before;
-// the main window hands each child window the part it needs, and nothing below reads the
-// environment itself.
+// What the user may choose for the program's links and its recording, and what the school
+// shows in the information boxes. main() builds it from the command line, the environment,
+// what the user chose in the program before and the school's files; the main window hands
+// each child window the part it needs, and nothing below reads the environment itself.
 struct Settings
 {
     static constexpr quint16 kDefaultTcpPort = protocol::kTcpPort;
@@ -23,4 +24,6 @@ struct Settings
     QString registryPath;
     // Where the user's choices are kept; empty: the user's settings of the program.
     QString preferencesFile;
+    // The texts of the boxes "Nombre del Plantel", "Nombre del Profesor" and "Integrantes".
+    SchoolTexts schoolTexts;
 };

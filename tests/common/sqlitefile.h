@@ -1,13 +1,20 @@
 #pragma once
 
 #include <QFile>
-
-#include <algorithm>
 #include <QList>
 #include <QPair>
 #include <QSqlDatabase>
 #include <QSqlQuery>
 #include <QStringList>
+
+#include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+#endif
 
 // A database file seen from outside the program, through a connection of its own, as
 // another program would see it.
@@ -55,6 +62,25 @@ inline QByteArray fileBytes(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Makes a file one the process may not write, or writable again. For root, whom
+// permissions do not stop, only the immutable flag does it. False when it cannot be done.
+inline bool setReadOnly(const QString &path, bool readOnly)
+{
+#ifdef Q_OS_LINUX
+    if (::geteuid() == 0) {
+        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
+        int flags = 0;
+        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
+        flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return ok;
+    }
+#endif
+    return QFile::setPermissions(path, readOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
 }
 
 } // namespace SqliteFile

@@ -1,13 +1,28 @@
 #include "commandline.h"
 
+#include <QDir>
+#include <QFile>
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
+
+#include <algorithm>
+#include <iterator>
 
 Q_DECLARE_METATYPE(CommandLine::Action)
 
 namespace {
 
 const QString kSystemFirst = QStringLiteral("/dev/primero-del-sistema");
+
+// The environment of a start over SSH or in a text console.
+QProcessEnvironment withoutDisplay()
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        environment.remove(QLatin1String(name));
+    return environment;
+}
 
 } // namespace
 
@@ -20,6 +35,7 @@ private slots:
     void parse();
     void program_withoutDisplay_data();
     void program_withoutDisplay();
+    void program_tellsOnceOfASchoolFileThatGivesNothing();
 };
 
 void TestCommandLine::parse_data()
@@ -111,16 +127,40 @@ void TestCommandLine::program_withoutDisplay()
     QFETCH(int, status);
     QFETCH(QString, says);
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const char *name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        environment.remove(QLatin1String(name));
-    program.setProcessEnvironment(environment);
+    program.setProcessEnvironment(withoutDisplay());
     program.start(QStringLiteral(BRAZO_PROGRAM), arguments);
     QVERIFY(program.waitForFinished(20000));
     const QString output = QString::fromUtf8(program.readAllStandardOutput() + program.readAllStandardError());
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), status);
     QVERIFY2(output.contains(says), qPrintable(output));
+}
+
+// Told on the standard error at start, where whoever wrote the file looks.
+void TestCommandLine::program_tellsOnceOfASchoolFileThatGivesNothing()
+{
+#ifndef Q_OS_LINUX
+    QSKIP("the user's configuration folder is named by XDG_CONFIG_HOME on Linux alone");
+#endif
+    QTemporaryDir home;
+    const QString file = home.filePath(QStringLiteral("TorvaneElectronico/escuela.ini"));
+    QVERIFY(QDir().mkpath(QFileInfo(file).absolutePath()));
+    QFile written(file);
+    QVERIFY(written.open(QIODevice::WriteOnly) && written.write("[Escuela]\nplantel = Escuela\n") > 0);
+    written.close();
+    QProcess program;
+    QProcessEnvironment environment = withoutDisplay();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), home.path());
+    environment.insert(QStringLiteral("XDG_CONFIG_DIRS"), home.filePath(QStringLiteral("sin-carpeta")));
+    program.setProcessEnvironment(environment);
+    program.start(QStringLiteral(BRAZO_PROGRAM), {});
+    QVERIFY(program.waitForFinished(20000));
+    const QStringList lines = QString::fromUtf8(program.readAllStandardError()).split(QLatin1Char('\n'));
+    QStringList told;
+    std::copy_if(lines.cbegin(), lines.cend(), std::back_inserter(told),
+                 [&](const QString &line) { return line.contains(file); });
+    QCOMPARE(told.size(), 1);
+    QVERIFY2(told.first().startsWith(QStringLiteral("brazo: ")), qPrintable(told.first()));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

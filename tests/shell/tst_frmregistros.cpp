@@ -14,13 +14,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-#ifdef Q_OS_LINUX
-#include <fcntl.h>
-#include <linux/fs.h>
-#include <sys/ioctl.h>
-#include <unistd.h>
-#endif
-
 #include <memory>
 
 using namespace Forms;
@@ -30,25 +23,6 @@ namespace {
 
 const QString kAdding = QStringLiteral("proceso de agregado");
 const QString kGreeting = QStringLiteral("inicio de sesion");
-
-// A file the process may not write. For root, whom permissions do not stop, only the
-// immutable flag does it.
-bool setReadOnly(const QString &path, bool readOnly)
-{
-#ifdef Q_OS_LINUX
-    if (::geteuid() == 0) {
-        const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY);
-        int flags = 0;
-        bool ok = fd >= 0 && ::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0;
-        flags = readOnly ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
-        ok = ok && ::ioctl(fd, FS_IOC_SETFLAGS, &flags) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return ok;
-    }
-#endif
-    return QFile::setPermissions(path, readOnly ? QFile::ReadOwner : QFile::ReadOwner | QFile::WriteOwner);
-}
 
 } // namespace
 
@@ -60,19 +34,25 @@ private slots:
     void init();
     void cleanup();
     void browseAddDelete_captionsFollowTheChildWindow();
-    void unusableFile_isReportedAndLeftUntouched_data();
-    void unusableFile_isReportedAndLeftUntouched();
+    void unusableFile_isToldAndTheButtonsRefuse_data();
+    void unusableFile_isToldAndTheButtonsRefuse();
     void readOnlyFile_isBrowsedButNeverWritten();
-    void refusedRecord_saysTheTrueCause_data();
-    void refusedRecord_saysTheTrueCause();
+    void refusedMove_isToldOnceAndKeepsWhatWasTyped();
     void refusedRecordOnClose_isKeptForTheNextOpening();
     void longName_isKeptWhole();
+    void emptyRegistry_takesTextOnlyAfterAgregar();
 
 private:
     void open();
     void seed(const Rows &rows, const QString &key = QStringLiteral("PRIMARY KEY"));
     void click(const char *name) { QTest::mouseClick(control<QAbstractButton>(m_form, name), Qt::LeftButton); }
     void type(const char *box, const QString &text) { control<QLineEdit>(m_form, box)->setText(text); }
+    // Typed key by key, accents too (QTest::keyClicks takes ASCII alone).
+    static void typeKeys(QWidget *box, const QString &text)
+    {
+        for (const QChar c : text)
+            QTest::sendKeyEvent(QTest::Click, box, Qt::Key_unknown, QString(c), Qt::NoModifier);
+    }
     QString caption() const { return control<QLabel>(m_form, "caption")->text(); }
     Rows stored() const
     {
@@ -102,7 +82,7 @@ void TestFrmRegistros::cleanup()
 {
     m_boxes.reset();
     m_frame.reset();
-    setReadOnly(m_path, false);
+    SqliteFile::setReadOnly(m_path, false);
     m_dir.reset();
     // Every window let go of its connection when it went.
     QCOMPARE(QSqlDatabase::connectionNames(), QStringList());
@@ -174,58 +154,50 @@ void TestFrmRegistros::browseAddDelete_captionsFollowTheChildWindow()
     QVERIFY(m_boxes->boxes().isEmpty());
 }
 
-void TestFrmRegistros::unusableFile_isReportedAndLeftUntouched_data()
+void TestFrmRegistros::unusableFile_isToldAndTheButtonsRefuse_data()
 {
-    QTest::addColumn<QString>("content");
-    QTest::addColumn<QString>("cause");
-    QTest::newRow("not a database") << "A1;Ana" << "file is not a database";
-    QTest::newRow("another program's database") << "otra" << "no such table: Empleados";
-    QTest::newRow("no key on the identifier") << "sin clave" << "no tiene clave en IdEmpleado";
-    QTest::newRow("held by another program") << "bloqueada" << "en uso por otro programa";
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("held");
+    QTest::addColumn<bool>("damaged");
+    QTest::newRow("not a database") << QByteArray("A1;Ana") << "" << true;
+    // A lock is no damage: nothing says to restore a copy.
+    QTest::newRow("held by another program") << QByteArray() << "BEGIN EXCLUSIVE" << false;
 }
 
-void TestFrmRegistros::unusableFile_isReportedAndLeftUntouched()
+void TestFrmRegistros::unusableFile_isToldAndTheButtonsRefuse()
 {
-    QFETCH(QString, content);
-    QFETCH(QString, cause);
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-    if (content == QLatin1String("otra")) {
-        QVERIFY(SqliteFile::execAll(m_path, {QStringLiteral("CREATE TABLE Otra (x)")}));
-    } else if (content == QLatin1String("sin clave")) {
-        seed({{"A1", "Ana"}, {"A1", "Ana"}}, QString());
-    } else if (content == QLatin1String("bloqueada")) {
-        seed({{"A1", "Ana"}});
-    } else {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, held);
+    QFETCH(bool, damaged);
+    seed({{"A1", "Ana"}});
+    if (!bytes.isEmpty()) {
         QFile file(m_path);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(content.toUtf8());
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(bytes) == bytes.size());
     }
-    QSqlDatabase holder;
-    if (content == QLatin1String("bloqueada")) {
-        holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
-        holder.setDatabaseName(m_path);
-        QVERIFY(holder.open() && QSqlQuery(holder).exec(QStringLiteral("BEGIN EXCLUSIVE")));
-    }
-    const QByteArray before = SqliteFile::fileBytes(m_path);
+    QSqlDatabase holder = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("other"));
+    holder.setDatabaseName(m_path);
+    if (!held.isEmpty())
+        QVERIFY(holder.open() && QSqlQuery(holder).exec(held));
     open();
     click("cmdeliminar");
-    QCOMPARE(m_boxes->boxes().size(), 2);
-    QVERIFY2(m_boxes->boxes().at(0).text.contains(cause), qPrintable(m_boxes->texts()));
-    // A lock is no damage: nothing says to restore a copy.
-    QCOMPARE(m_boxes->boxes().at(0).text.contains(QStringLiteral("copia de seguridad")),
-             content != QLatin1String("bloqueada"));
+    click("cmdagregar");
+    QCOMPARE(m_boxes->boxes().size(), 3);
+    const QString told = m_boxes->boxes().at(0).text;
+    QVERIFY2(told.contains(QDir::toNativeSeparators(m_path)), qPrintable(told));
+    QCOMPARE(told.contains(QStringLiteral("copia de seguridad")), damaged);
     QVERIFY(m_boxes->boxes().at(1).text.contains(QStringLiteral("no está abierta")));
+    QVERIFY(m_boxes->boxes().at(2).text.contains(QStringLiteral("no está abierta")));
     QVERIFY(m_form->subWindow()->close());
+    holder.close();
     holder = QSqlDatabase();
     QSqlDatabase::removeDatabase(QStringLiteral("other"));
-    QCOMPARE(SqliteFile::fileBytes(m_path), before);
 }
 
 void TestFrmRegistros::readOnlyFile_isBrowsedButNeverWritten()
 {
     const Rows rows{{"A1", "Ana"}, {"B2", "Beto"}};
     seed(rows);
-    if (!setReadOnly(m_path, true) || QFile(m_path).open(QIODevice::ReadWrite))
+    if (!SqliteFile::setReadOnly(m_path, true) || QFile(m_path).open(QIODevice::ReadWrite))
         QSKIP("this system lets this user write the file all the same");
     open();
     QVERIFY(m_boxes->texts().contains(QStringLiteral("es de solo lectura")));
@@ -238,38 +210,21 @@ void TestFrmRegistros::readOnlyFile_isBrowsedButNeverWritten()
     QCOMPARE(stored(), rows);
 }
 
-void TestFrmRegistros::refusedRecord_saysTheTrueCause_data()
+void TestFrmRegistros::refusedMove_isToldOnceAndKeepsWhatWasTyped()
 {
-    QTest::addColumn<QString>("cause");
-    QTest::addColumn<QString>("says");
-    QTest::newRow("duplicate identifier") << "duplicate" << "el identificador ya lo tiene otro empleado";
-    QTest::newRow("locked by another program") << "lock" << "otro programa está usando la base de datos";
-    QTest::newRow("record deleted meanwhile") << "deleted" << "otro programa eliminó este registro";
-#ifndef Q_OS_WIN
-    // Windows does not let a file be deleted while a program has it open.
-    QTest::newRow("file deleted") << "file" << "ya no existe";
-#endif
-}
-
-void TestFrmRegistros::refusedRecord_saysTheTrueCause()
-{
-    QFETCH(QString, cause);
-    QFETCH(QString, says);
     seed({{"A1", "Ana"}, {"B2", "Beto"}});
     open();
-    if (cause == QLatin1String("lock"))
-        lockFromAnotherProgram(true);
-    if (cause == QLatin1String("deleted"))
-        QVERIFY(SqliteFile::execAll(m_path, {QStringLiteral("DELETE FROM Empleados WHERE IdEmpleado = 'A1'")}));
-    if (cause == QLatin1String("file"))
-        QVERIFY(QFile::remove(m_path));
-    const QString id = cause == QLatin1String("duplicate") ? QStringLiteral("B2") : QStringLiteral("A9");
-    type("txtidEmpleado", id);
+    type("txtidEmpleado", QStringLiteral("B2"));
     click("moveNext");
     QCOMPARE(m_boxes->boxes().size(), 1);
-    QVERIFY2(m_boxes->texts().contains(says), qPrintable(m_boxes->texts()));
-    QCOMPARE(text(m_form, "txtidEmpleado"), id);
-    lockFromAnotherProgram(false);
+    QVERIFY2(m_boxes->texts().contains(QStringLiteral("el identificador ya lo tiene otro empleado")),
+             qPrintable(m_boxes->texts()));
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
+    // "&Agregar" writes the record on screen first: refused again, and told once again.
+    click("cmdagregar");
+    QCOMPARE(m_boxes->boxes().size(), 2);
+    QCOMPARE(text(m_form, "txtidEmpleado"), QStringLiteral("B2"));
+    QCOMPARE(stored(), (Rows{{"A1", "Ana"}, {"B2", "Beto"}}));
 }
 
 void TestFrmRegistros::refusedRecordOnClose_isKeptForTheNextOpening()
@@ -315,6 +270,29 @@ void TestFrmRegistros::longName_isKeptWhole()
     type("txtidEmpleado", QStringLiteral("A2"));
     click("moveLast");
     QCOMPARE(stored(), (Rows{{"A2", name}}));
+}
+
+void TestFrmRegistros::emptyRegistry_takesTextOnlyAfterAgregar()
+{
+    open();
+    auto *id = control<QLineEdit>(m_form, "txtidEmpleado");
+    auto *name = control<QLineEdit>(m_form, "txtnombreEmpleado");
+    typeKeys(id, QStringLiteral("1"));
+    typeKeys(name, QStringLiteral("Ana Pérez"));
+    QCOMPARE(id->text() + name->text(), QString());
+    // The empty boxes say what to do.
+    QVERIFY2(id->placeholderText().contains(QStringLiteral("Agregar")), qPrintable(id->placeholderText()));
+    QCOMPARE(name->placeholderText(), id->placeholderText());
+
+    click("cmdagregar");
+    typeKeys(id, QStringLiteral("1"));
+    typeKeys(name, QStringLiteral("Ana Pérez"));
+    QCOMPARE(id->text(), QStringLiteral("1"));
+    QCOMPARE(name->text(), QStringLiteral("Ana Pérez"));
+    QVERIFY(m_form->subWindow()->close());
+    QCOMPARE(stored(), (Rows{{"1", "Ana Pérez"}}));
+    QVERIFY(!EmpleadosDb(m_path).keptRecord());
+    QVERIFY(m_boxes->boxes().isEmpty());
 }
 
 QTEST_MAIN(TestFrmRegistros)

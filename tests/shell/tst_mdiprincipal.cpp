@@ -125,6 +125,7 @@ private slots:
     void stopSignal_endsAsSalirDoes_data();
     void stopSignal_endsAsSalirDoes();
     void recordingThatCannotBeWritten_isToldInTheWindow();
+    void schoolBoxes_showTheSettingsTexts();
 
 private:
     std::unique_ptr<QTemporaryDir> m_data;
@@ -301,7 +302,7 @@ void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
     QVERIFY(child.waitForReadyRead(20000));
     auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
     QVERIFY(client);
-    Forms::send(*client, "A21");
+    QVERIFY(client->write("A21") == 3 && client->waitForBytesWritten(kWaitMs));
     // The row is on disk with its message, whatever ends the program next.
     QVERIFY(QTest::qWaitFor([&] { return SqliteFile::fileBytes(recording).contains("\"A21\",Q1=21"); }, kWaitMs));
     ::kill(pid_t(child.processId()), signal);
@@ -332,9 +333,27 @@ void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()
     trigger(frame, "mnuControlar_Internet");
     auto client = connectTo(shownPort(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor"))));
     QVERIFY(client);
-    Forms::send(*client, "A45");
+    QVERIFY(client->write("A45") == 3 && client->waitForBytesWritten(kWaitMs));
     QTRY_COMPARE(text(frame.findChild<QWidget *>(QStringLiteral("frmInternetServidor")), "txtQ1"), QStringLiteral("45"));
     QCOMPARE(boxes.boxes().size(), 1);
+}
+
+void TestMdiPrincipal::schoolBoxes_showTheSettingsTexts()
+{
+    MessageBoxCatcher boxes;
+    Settings school = settings();
+    school.schoolTexts = {QStringLiteral("Escuela Técnica N.º 3"), QStringLiteral("Ing. Laura Gómez"),
+                          {QStringLiteral("Ana Pérez"), QStringLiteral("Luis Ortega"), QStringLiteral("Marta Ríos")}};
+    MDIPrincipal frame(school);
+    frame.show();
+    for (const char *entry : {"mnuAyuda_Informacion_Plantel", "mnuAyuda_Informacion_Profesor",
+                              "mnuayuda_Informacion_Integrantes"})
+        trigger(frame, entry);
+    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 3, kWaitMs);
+    QCOMPARE(boxes.boxes().at(0).text, QStringLiteral("Escuela Técnica N.º 3"));
+    QCOMPARE(boxes.boxes().at(1).text, QStringLiteral("Ing. Laura Gómez"));
+    QCOMPARE(boxes.boxes().at(2).text, QStringLiteral("Ana Pérez\r\nLuis Ortega\r\nMarta Ríos"));
+    QCOMPARE(boxes.boxes().at(2).title, QStringLiteral("Integrantes"));
 }
 
 int main(int argc, char *argv[])

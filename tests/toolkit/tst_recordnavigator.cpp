@@ -15,6 +15,18 @@
 
 using SqliteFile::Rows;
 
+namespace {
+
+// What the user does with the navigator before typing.
+struct Steps
+{
+    void (*run)(RecordNavigator &navigator) = nullptr;
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(Steps)
+
 class TestRecordNavigator : public QObject
 {
     Q_OBJECT
@@ -30,6 +42,8 @@ private slots:
     void refusedEditTypedBack_isNotWrittenLater();
     void addNew_data();
     void addNew();
+    void typing_needsARecordToGoInto_data();
+    void typing_needsARecordToGoInto();
 
 private:
     void createTable(const Rows &rows);
@@ -177,7 +191,12 @@ void TestRecordNavigator::refusedWrite_keepsEverythingTypedUntilCorrected()
     QCOMPARE(m_navigator->currentRow(), 1);
     QCOMPARE(m_id->text(), id);
     QCOMPARE(m_name->text(), QStringLiteral("Bruno"));
+    // Called by the window's own code, the navigator says it through the result alone.
     QVERIFY(!m_navigator->savePending());
+    QVERIFY(!m_navigator->addNew());
+    QVERIFY(m_navigator->lastError().databaseText().startsWith(engine));
+    QCOMPARE(m_failures->count(), 1);
+    QCOMPARE(m_id->text(), id);
     QCOMPARE(stored(), rows);
 
     m_id->setText(QStringLiteral("B5"));
@@ -207,16 +226,21 @@ void TestRecordNavigator::refusedEditTypedBack_isNotWrittenLater()
 void TestRecordNavigator::addNew_data()
 {
     QTest::addColumn<QString>("id");
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("move");
     QTest::addColumn<Rows>("after");
     QTest::addColumn<QString>("shownAfterMove");
-    QTest::newRow("typed, written on the move") << "D4" << Rows{{"A1", "Ana"}, {"B2", "Beto"}, {"D4", "Dora"}} << "A1";
+    QTest::newRow("typed, written on the move")
+        << "D4" << "Dora" << "moveFirst" << Rows{{"A1", "Ana"}, {"B2", "Beto"}, {"D4", "Dora"}} << "A1";
     // Back where the user was, then one on.
-    QTest::newRow("left blank, dropped") << "" << Rows{{"A1", "Ana"}, {"B2", "Beto"}} << "B2";
+    QTest::newRow("left blank, dropped") << "" << "" << "moveNext" << Rows{{"A1", "Ana"}, {"B2", "Beto"}} << "B2";
 }
 
 void TestRecordNavigator::addNew()
 {
     QFETCH(QString, id);
+    QFETCH(QString, name);
+    QFETCH(QString, move);
     QFETCH(Rows, after);
     QFETCH(QString, shownAfterMove);
     createTable({{"A1", "Ana"}, {"B2", "Beto"}});
@@ -225,11 +249,47 @@ void TestRecordNavigator::addNew()
     QVERIFY(m_navigator->isAddingNew() && !m_navigator->hasCurrentRecord());
     QCOMPARE(m_id->text() + m_name->text(), QString());
     QTest::keyClicks(m_id, id);
-    if (!id.isEmpty())
-        QTest::keyClicks(m_name, "Dora");
-    click(id.isEmpty() ? "moveNext" : "moveFirst");
+    QTest::keyClicks(m_name, name);
+    click(move.toLatin1().constData());
     QCOMPARE(m_id->text(), shownAfterMove);
     QCOMPARE(stored(), after);
+    QCOMPARE(m_failures->count(), 0);
+}
+
+void TestRecordNavigator::typing_needsARecordToGoInto_data()
+{
+    QTest::addColumn<Rows>("rows");
+    QTest::addColumn<Steps>("steps");
+    QTest::addColumn<bool>("takesText");
+    const Rows two{{"A1", "Ana"}, {"B2", "Beto"}};
+    QTest::newRow("empty table") << Rows() << Steps{[](RecordNavigator &) {}} << false;
+    QTest::newRow("a record") << two << Steps{[](RecordNavigator &) {}} << true;
+    QTest::newRow("a new record left blank") << Rows()
+                                             << Steps{[](RecordNavigator &n) { n.addNew(), n.moveFirst(); }} << false;
+    QTest::newRow("a deleted record") << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(); }} << false;
+    QTest::newRow("deleted, then moved off")
+        << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << true;
+    QTest::newRow("the last one deleted, then moved off")
+        << Rows{{"A1", "Ana"}} << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << false;
+    QTest::newRow("record set closed") << two << Steps{[](RecordNavigator &n) { n.close(); }} << false;
+}
+
+void TestRecordNavigator::typing_needsARecordToGoInto()
+{
+    QFETCH(Rows, rows);
+    QFETCH(Steps, steps);
+    QFETCH(bool, takesText);
+    const QString hint = QStringLiteral("sin registro");
+    m_navigator->setNoRecordHint(hint);
+    createTable(rows);
+    QVERIFY(openNavigator());
+    steps.run(*m_navigator);
+    const QString before = m_id->text();
+    QTest::keyClicks(m_id, "9");
+    QTest::keyClicks(m_name, "z");
+    QCOMPARE(m_id->text(), takesText ? before + "9" : before);
+    QCOMPARE(m_id->placeholderText(), takesText ? QString() : hint);
+    QCOMPARE(m_name->placeholderText(), takesText ? QString() : hint);
     QCOMPARE(m_failures->count(), 0);
 }
 

@@ -27,6 +27,13 @@ void setUserValue(QWidget *widget, const QVariant &value)
     widget->metaObject()->userProperty().write(widget, value);
 }
 
+// Only a property the box has: a line edit's, or a text edit's.
+void setIfDeclared(QWidget *widget, const char *name, const QVariant &value)
+{
+    if (widget->metaObject()->indexOfProperty(name) >= 0)
+        widget->setProperty(name, value);
+}
+
 } // namespace
 
 RecordNavigator::RecordNavigator(QWidget *parent)
@@ -50,10 +57,16 @@ RecordNavigator::RecordNavigator(QWidget *parent)
     layout->addWidget(m_next);
     layout->addWidget(m_last);
 
-    connect(m_first, &QToolButton::clicked, this, &RecordNavigator::moveFirst);
-    connect(m_previous, &QToolButton::clicked, this, &RecordNavigator::movePrevious);
-    connect(m_next, &QToolButton::clicked, this, &RecordNavigator::moveNext);
-    connect(m_last, &QToolButton::clicked, this, &RecordNavigator::moveLast);
+    connect(m_first, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveFirst); });
+    connect(m_previous, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::movePrevious); });
+    connect(m_next, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveNext); });
+    connect(m_last, &QToolButton::clicked, this, [this] { moveByButton(&RecordNavigator::moveLast); });
+}
+
+void RecordNavigator::moveByButton(bool (RecordNavigator::*move)())
+{
+    if (isOpen() && !(this->*move)())
+        emit failed(m_lastError);
 }
 
 RecordNavigator::~RecordNavigator() = default;
@@ -76,23 +89,46 @@ QToolButton *RecordNavigator::moveButton(const char *name, const QString &text, 
 void RecordNavigator::bind(QWidget *widget, const QString &field)
 {
     m_bindings.append({widget, field, -1});
+    updateBoxes();
+}
+
+void RecordNavigator::setNoRecordHint(const QString &hint)
+{
+    m_noRecordHint = hint;
+    updateBoxes();
+}
+
+void RecordNavigator::updateBoxes()
+{
+    // What is typed needs a record to go into; without one it would be dropped at the next
+    // move or close without a word, so the boxes take nothing until there is one.
+    const bool writable = m_model && !m_readOnly && (m_adding || hasCurrentRecord());
+    // A read-only record set never has one: no hint leads to a button that refuses.
+    const QString hint = writable || m_readOnly ? QString() : m_noRecordHint;
+    for (const Binding &binding : std::as_const(m_bindings)) {
+        if (binding.widget) {
+            setIfDeclared(binding.widget, "readOnly", !writable);
+            setIfDeclared(binding.widget, "placeholderText", hint);
+        }
+    }
 }
 
 bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
 {
     close();
+    m_lastError = QSqlError();
     m_model = model;
     m_model->setParent(this);
     m_model->setEditStrategy(QSqlTableModel::OnManualSubmit);
     if (!m_model->select()) {
-        report(Failure::Open);
+        fail(m_model->lastError());
         close();
         return false;
     }
     for (const Binding &binding : std::as_const(m_bindings)) {
         if (m_model->fieldIndex(binding.field) < 0) {
-            report(Failure::Open, QSqlError(QString(), QStringLiteral("no such column: %1").arg(binding.field),
-                                            QSqlError::StatementError));
+            fail(QSqlError(QString(), QStringLiteral("no such column: %1").arg(binding.field),
+                           QSqlError::StatementError));
             close();
             return false;
         }
@@ -103,10 +139,8 @@ bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
     m_mapper->setSubmitPolicy(QDataWidgetMapper::ManualSubmit);
     for (Binding &binding : m_bindings) {
         binding.section = m_model->fieldIndex(binding.field);
-        if (binding.widget) {
+        if (binding.widget)
             m_mapper->addMapping(binding.widget, binding.section);
-            binding.widget->setProperty("readOnly", readOnly);
-        }
     }
     m_readOnly = readOnly;
     if (m_model->rowCount() > 0) {
@@ -114,6 +148,7 @@ bool RecordNavigator::open(QSqlTableModel *model, bool readOnly)
     } else {
         clearBoxes();
         m_shown = boxValues();
+        updateBoxes();
     }
     return true;
 }
@@ -124,17 +159,15 @@ void RecordNavigator::close()
     m_mapper = nullptr;
     delete m_model;
     m_model = nullptr;
-    for (Binding &binding : m_bindings) {
+    for (Binding &binding : m_bindings)
         binding.section = -1;
-        if (binding.widget && m_readOnly)
-            binding.widget->setProperty("readOnly", false);
-    }
     m_readOnly = false;
     m_row = -1;
     m_adding = false;
     m_deleted = false;
     m_rowBeforeNew = -1;
     m_shown.clear();
+    updateBoxes();
 }
 
 bool RecordNavigator::hasCurrentRecord() const
@@ -147,34 +180,26 @@ void RecordNavigator::setCaption(const QString &caption)
     m_caption->setText(caption);
 }
 
-QString RecordNavigator::caption() const
-{
-    return m_caption->text();
-}
-
 bool RecordNavigator::savePending()
 {
+    m_lastError = QSqlError();
     if (!m_model)
         return true;
     if (!isEdited()) {
         discardPending();
         return true;
     }
-    if (!m_mapper->submit()) {
-        report(Failure::Write);
-        return false;
-    }
+    if (!m_mapper->submit())
+        return fail(m_model->lastError());
     QList<QVariant> key;
     const QSqlIndex primaryKey = m_model->primaryKey();
     const QSqlRecord written = m_model->record(m_row);
     for (int i = 0; i < primaryKey.count(); ++i)
         key.append(written.value(primaryKey.fieldName(i)));
-    if (!m_model->submitAll()) {
-        // The model keeps the refused change and the boxes keep what was typed: a later
-        // try writes the corrected values over it.
-        report(Failure::Write);
-        return false;
-    }
+    // The model keeps a refused change and the boxes keep what was typed: a later try
+    // writes the corrected values over it.
+    if (!m_model->submitAll())
+        return fail(m_model->lastError());
     // The table was read again: find the written record, which a new one may have moved.
     const int row = findSaved(key);
     if (row >= 0) {
@@ -184,6 +209,8 @@ bool RecordNavigator::savePending()
         m_row = qMin(m_row, m_model->rowCount() - 1);
         if (m_row >= 0)
             show(m_row);
+        else
+            updateBoxes();
     }
     return true;
 }
@@ -191,60 +218,61 @@ bool RecordNavigator::savePending()
 bool RecordNavigator::addNew()
 {
     if (!m_model || m_readOnly)
-        return false;
+        return fail(QSqlError());
     if (!savePending())
         return false;
     fetchAll();
     const int row = m_model->rowCount();
-    if (!m_model->insertRow(row)) {
-        report(Failure::Write);
-        return false;
-    }
+    if (!m_model->insertRow(row))
+        return fail(m_model->lastError());
     m_rowBeforeNew = m_row;
     m_row = row;
     m_adding = true;
     m_deleted = false;
     m_mapper->setCurrentIndex(row);
     m_shown = boxValues();
+    updateBoxes();
     return true;
 }
 
 bool RecordNavigator::deleteCurrent()
 {
     if (!hasCurrentRecord() || m_readOnly)
-        return false;
+        return fail(QSqlError());
+    m_lastError = QSqlError();
     const QList<QVariant> values = boxValues();
     // An edit not yet written dies with its record; the row is found by its stored key.
     if (m_model->isDirty())
         m_model->revertAll();
     const bool deleted = m_model->removeRow(m_row) && m_model->submitAll();
     if (!deleted) {
-        report(Failure::Delete);
+        fail(m_model->lastError());
         m_model->revertAll();
     }
     // Whatever the model did on screen, the boxes go on showing the record as it was.
     setBoxValues(values);
     m_deleted = deleted;
+    updateBoxes();
     return deleted;
 }
 
 bool RecordNavigator::moveFirst()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     return moveTo(0);
 }
 
 bool RecordNavigator::movePrevious()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     return moveTo(m_row - 1);
 }
 
 bool RecordNavigator::moveNext()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     // After a delete the next record has taken the deleted one's place.
     return moveTo(m_deleted ? m_row : m_row + 1);
@@ -252,10 +280,15 @@ bool RecordNavigator::moveNext()
 
 bool RecordNavigator::moveLast()
 {
-    if (!m_model || !savePending())
+    if (!leaveCurrent())
         return false;
     fetchAll();
     return moveTo(m_model->rowCount() - 1);
+}
+
+bool RecordNavigator::leaveCurrent()
+{
+    return m_model ? savePending() : fail(QSqlError());
 }
 
 bool RecordNavigator::moveTo(int row)
@@ -267,6 +300,7 @@ bool RecordNavigator::moveTo(int row)
         m_deleted = false;
         clearBoxes();
         m_shown = boxValues();
+        updateBoxes();
         emit moved();
         return true;
     }
@@ -281,6 +315,7 @@ void RecordNavigator::show(int row)
     m_deleted = false;
     m_mapper->setCurrentIndex(row);
     m_shown = boxValues();
+    updateBoxes();
     emit moved();
 }
 
@@ -362,13 +397,8 @@ void RecordNavigator::clearBoxes()
     }
 }
 
-void RecordNavigator::report(Failure what)
-{
-    report(what, m_model->lastError());
-}
-
-void RecordNavigator::report(Failure what, const QSqlError &error)
+bool RecordNavigator::fail(const QSqlError &error)
 {
     m_lastError = error;
-    emit failed(what, error);
+    return false;
 }

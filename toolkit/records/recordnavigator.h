@@ -17,20 +17,25 @@ class QToolButton;
 // table's fields always show the current record. Leaving a record that was edited, or a
 // newly begun one, writes it first and moves only when the write succeeded; a refused
 // write leaves the record on screen with everything typed, so it can be corrected.
+//
+// An operation called by the window returns false when it could not be done, and
+// lastError() then holds the engine's report, for the caller to word. The move buttons run
+// no caller's code: what they cannot do is reported by failed().
 class RecordNavigator : public QWidget
 {
     Q_OBJECT
 
 public:
-    enum class Failure { Open, Write, Delete };
-    Q_ENUM(Failure)
-
     explicit RecordNavigator(QWidget *parent = nullptr);
     ~RecordNavigator() override;
 
     // Binds a box (through its user property, the text of a line edit) to a field of the
-    // table. Bind the boxes before open().
+    // table. Bind the boxes before open(). A box takes typed text only while there is a
+    // record to write it into: a current record or a new one.
     void bind(QWidget *widget, const QString &field);
+    // What the boxes show, while empty, when there is no record to type into (no record
+    // set, an empty table, a record just deleted): say how to begin one.
+    void setNoRecordHint(const QString &hint);
 
     // Takes over a model of one table, reads it and shows its first record. A read-only
     // navigator never writes: its boxes are read-only and addNew/deleteCurrent refuse.
@@ -49,7 +54,6 @@ public:
     int currentRow() const { return m_row; }
 
     void setCaption(const QString &caption);
-    QString caption() const;
 
     // Writes the current record if it was edited, or the new record if anything was typed
     // into it (a new record left blank is dropped). True when nothing is pending any more.
@@ -65,12 +69,13 @@ public:
     bool moveNext();
     bool moveLast();
 
-    // The engine's report of the last failure.
+    // The engine's report of the last operation that failed; empty when it failed without
+    // asking the engine (no record set, a read-only one, no current record).
     QSqlError lastError() const { return m_lastError; }
 
 signals:
-    // The window words the report from the engine's error.
-    void failed(RecordNavigator::Failure what, const QSqlError &error);
+    // A move button could not write the record on screen, which stays there as typed.
+    void failed(const QSqlError &error);
     // Another record is on screen, or none after a new one was left.
     void moved();
 
@@ -83,6 +88,11 @@ private:
     };
 
     QToolButton *moveButton(const char *name, const QString &text, const QString &description);
+    void updateBoxes();
+    void moveByButton(bool (RecordNavigator::*move)());
+    // Writes what is pending before a move; false when there is nowhere to move or the
+    // write was refused.
+    bool leaveCurrent();
     bool moveTo(int row);
     void show(int row);
     void fetchUpTo(int row);
@@ -93,8 +103,7 @@ private:
     QList<QVariant> boxValues() const;
     void setBoxValues(const QList<QVariant> &values);
     void clearBoxes();
-    void report(Failure what);
-    void report(Failure what, const QSqlError &error);
+    bool fail(const QSqlError &error);
 
     QToolButton *m_first = nullptr;
     QToolButton *m_previous = nullptr;
@@ -103,6 +112,7 @@ private:
     QLabel *m_caption = nullptr;
 
     QList<Binding> m_bindings;
+    QString m_noRecordHint;
     QSqlTableModel *m_model = nullptr;
     QDataWidgetMapper *m_mapper = nullptr;
     bool m_readOnly = false;

@@ -18,12 +18,13 @@ namespace {
 // How long a write waits for another program's lock before it is refused.
 constexpr int kBusyTimeoutMs = 250;
 
-// The key is text and may not be blank; the named check gives the engine's refusal a
-// readable name.
+// The key is text and may not be blank. The check is named, and the engine's refusal
+// carries the name: a check that a table not made here adds is not taken for this one.
+const QString kBlankIdCheck = QStringLiteral("IdEmpleado vacio");
 const QString kCreateTable = QStringLiteral(
     "CREATE TABLE \"Empleados\" ("
-    "\"IdEmpleado\" TEXT PRIMARY KEY NOT NULL CONSTRAINT \"IdEmpleado vacio\" CHECK (trim(\"IdEmpleado\") <> ''), "
-    "\"Nombre\" TEXT)");
+    "\"IdEmpleado\" TEXT PRIMARY KEY NOT NULL CONSTRAINT \"%1\" CHECK (trim(\"IdEmpleado\") <> ''), "
+    "\"Nombre\" TEXT)").arg(kBlankIdCheck);
 
 // Plain names on purpose: SQLite reads an unknown double-quoted name as a string, which
 // would hide a missing column.
@@ -37,10 +38,36 @@ const QString kWriteProbe = QStringLiteral("DELETE FROM Empleados WHERE 0");
 const QString kIdField = QStringLiteral("IdEmpleado");
 const QString kNameField = QStringLiteral("Nombre");
 
-// SQLite's result codes, as Qt gives them in nativeErrorCode().
-const QString kSqliteBusy = QStringLiteral("5");
-const QString kSqliteLocked = QStringLiteral("6");
-const QString kSqliteReadOnly = QStringLiteral("8");
+// SQLite's result codes, as Qt gives them in nativeErrorCode(). Qt's driver turns on the
+// engine's extended codes, and Qt 6.4 gives them: a duplicate key 1555, a missing
+// identifier 1299, the named check 275, where the primary code of all three is 19 (a
+// constraint). The primary code is the low byte, and the cause of a refusal is told by it;
+// a refused constraint by its extended code, never by the engine's English message.
+namespace SqliteCode {
+constexpr int kBusy = 5;                                      // SQLITE_BUSY
+constexpr int kLocked = 6;                                    // SQLITE_LOCKED
+constexpr int kReadOnly = 8;                                  // SQLITE_READONLY
+constexpr int kConstraint = 19;                               // SQLITE_CONSTRAINT
+constexpr int kReadOnlyDbMoved = kReadOnly | (4 << 8);        // SQLITE_READONLY_DBMOVED
+constexpr int kConstraintCheck = kConstraint | (1 << 8);      // SQLITE_CONSTRAINT_CHECK
+constexpr int kConstraintNotNull = kConstraint | (5 << 8);    // SQLITE_CONSTRAINT_NOTNULL
+constexpr int kConstraintPrimaryKey = kConstraint | (6 << 8); // SQLITE_CONSTRAINT_PRIMARYKEY
+} // namespace SqliteCode
+
+// The engine's code of an error, or -1 for one that did not come from the engine.
+int engineCode(const QSqlError &error)
+{
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok);
+    return ok ? code : -1;
+}
+
+int primaryCode(const QSqlError &error)
+{
+    const int code = engineCode(error);
+    return code < 0 ? code : code & 0xFF;
+}
+
 // Ours, for a write that found its record deleted by another program.
 const QString kRecordGone = QStringLiteral("registro-eliminado");
 
@@ -72,10 +99,10 @@ QString engineText(const QSqlError &error)
     return text.isEmpty() ? error.text().trimmed() : text;
 }
 
-// SQLITE_BUSY and SQLITE_LOCKED: another connection holds the file.
+// Another connection holds the file.
 bool isLock(const QSqlError &error)
 {
-    return error.nativeErrorCode() == kSqliteBusy || error.nativeErrorCode() == kSqliteLocked;
+    return primaryCode(error) == SqliteCode::kBusy || primaryCode(error) == SqliteCode::kLocked;
 }
 
 } // namespace
@@ -186,21 +213,31 @@ QSqlTableModel *EmpleadosDb::createModel(QObject *parent) const
 
 QString EmpleadosDb::explain(const QSqlError &error) const
 {
-    // A file deleted or moved while open refuses writes as if it were read-only.
-    if (!QFileInfo::exists(m_path))
-        return QStringLiteral("el archivo %1 ya no existe (se borró o se movió)").arg(QDir::toNativeSeparators(m_path));
-    const QString text = engineText(error);
+    const QString file = QDir::toNativeSeparators(m_path);
+    // A file deleted, moved or replaced while open refuses writes as if it were read-only.
+    if (!QFileInfo::exists(m_path) || engineCode(error) == SqliteCode::kReadOnlyDbMoved)
+        return QStringLiteral("el archivo %1 ya no es el que se abrió (se borró, se movió o se reemplazó)").arg(file);
     if (isLock(error))
         return QStringLiteral("otro programa está usando la base de datos");
     if (error.nativeErrorCode() == kRecordGone)
         return QStringLiteral("otro programa eliminó este registro mientras se editaba");
-    if (text.startsWith(QLatin1String("UNIQUE constraint failed")))
+    // The table's one key is the identifier (open() accepts no other), and the identifier
+    // is the only field of this program's table that may not be left empty.
+    switch (engineCode(error)) {
+    case SqliteCode::kConstraintPrimaryKey:
         return QStringLiteral("el identificador ya lo tiene otro empleado");
-    if (text.contains(QLatin1String("IdEmpleado vacio")) || text.startsWith(QLatin1String("NOT NULL")))
+    case SqliteCode::kConstraintNotNull:
         return QStringLiteral("el identificador no puede quedar vacío");
-    if (error.nativeErrorCode() == kSqliteReadOnly)
+    case SqliteCode::kConstraintCheck:
+        if (error.databaseText().contains(kBlankIdCheck))
+            return QStringLiteral("el identificador no puede quedar vacío");
+        break;
+    default:
+        break;
+    }
+    if (primaryCode(error) == SqliteCode::kReadOnly)
         return QStringLiteral("el archivo es de solo lectura");
-    return text;
+    return engineText(error);
 }
 
 QString EmpleadosDb::keptRecordPath() const
@@ -214,7 +251,7 @@ bool EmpleadosDb::keepRecord(const Record &record) const
     QSaveFile file(keptRecordPath());
     if (!QDir().mkpath(QFileInfo(file.fileName()).absolutePath()) || !file.open(QIODevice::WriteOnly))
         return false;
-    const QJsonObject fields{{kIdField, record.first}, {kNameField, record.second}};
+    const QJsonObject fields{{kIdField, record.id}, {kNameField, record.name}};
     file.write(QJsonDocument(fields).toJson());
     return file.commit();
 }

@@ -4,7 +4,6 @@
 #include <QString>
 
 #include <optional>
-#include <utility>
 
 class QObject;
 class QSqlError;
@@ -19,8 +18,15 @@ class EmpleadosDb
 {
 public:
     enum class Status { Open, ReadOnly, InUse, Failed };
-    // An identifier and a name.
-    using Record = std::pair<QString, QString>;
+    // One employee as the boxes show it.
+    struct Record
+    {
+        QString id;
+        QString name;
+
+        friend bool operator==(const Record &a, const Record &b) { return a.id == b.id && a.name == b.name; }
+        friend bool operator!=(const Record &a, const Record &b) { return !(a == b); }
+    };
 
     static QString defaultPath();
     static QString tableName() { return QStringLiteral("Empleados"); }
