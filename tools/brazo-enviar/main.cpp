@@ -59,13 +59,13 @@ int main(int argc, char *argv[])
 
     const SenderOptions options = SenderOptions::parse(QCoreApplication::arguments());
     switch (options.action) {
-    case SenderOptions::Action::Print:
+    case CommandLineOutcome::Action::Print:
         std::fputs(qUtf8Printable(options.text), stdout);
         return 0;
-    case SenderOptions::Action::Fail:
+    case CommandLineOutcome::Action::Fail:
         say(options.text);
         return 2;
-    case SenderOptions::Action::Run:
+    case CommandLineOutcome::Action::Run:
         break;
     }
     for (const QString &warning : options.warnings)

@@ -1,5 +1,6 @@
 #include "script.h"
 
+#include "jointmessage.h"
 #include "messagelog.h"
 #include "winansi.h"
 
@@ -27,7 +28,7 @@ std::optional<int> wholeDegrees(const QString &text)
 
 QByteArray jointMessage(int joint, int degrees)
 {
-    return WinAnsi::encode(QLatin1Char(char('A' + joint)) + QString::number(degrees));
+    return QByteArray::fromStdString(protocol::message(joint, degrees));
 }
 
 } // namespace
@@ -36,15 +37,14 @@ Script Script::fromMessages(const QStringList &messages)
 {
     Script script;
     for (const QString &message : messages) {
-        // A bare selector stands for the joint's opening angle.
-        const bool selects = !message.isEmpty() && message.front() >= QLatin1Char('A') && message.front() <= QLatin1Char('D');
-        if (!selects || (message.size() > 1 && !wholeDegrees(message.mid(1)))) {
+        const QByteArray bytes = WinAnsi::encode(message);
+        if (!protocol::isWellFormed(std::string_view(bytes.constData(), std::size_t(bytes.size())))) {
             script.error = QStringLiteral("Mensaje no válido: «%1». Un mensaje es la letra de la articulación (A, B, "
                                           "C o D) y, si acaso, el ángulo en grados enteros: A45, C-30, D.")
                                .arg(message);
             return script;
         }
-        script.steps.append({WinAnsi::encode(message), 0});
+        script.steps.append({bytes, 0});
     }
     return script;
 }
@@ -87,7 +87,7 @@ Script Script::fromPoses(const QString &text)
         for (int joint = 0; joint < 4; ++joint) {
             if (previous && pose[joint] == (*previous)[joint])
                 continue;
-            script.steps.append({jointMessage(joint, pose[joint]), waitMs});
+            script.steps.append({jointMessage(joint + 1, pose[joint]), waitMs});
             waitMs = 0;
         }
         previous = pose;

@@ -1,5 +1,6 @@
 #include "senderoptions.h"
 
+#include "jointmessage.h"
 #include "seriallink.h"
 #include "tcpclientlink.h"
 
@@ -11,17 +12,12 @@
 
 namespace {
 
-// Where the simulator's network windows listen unless told otherwise.
-constexpr quint16 kDefaultTcpPort = 1007;
-
 // The simulator takes each read as one message, so the next one must come after it has
 // read the last. Over TCP that is its event loop's turn, a few milliseconds. USB serial
 // adapters hold received bytes for up to 16 ms before passing them on, hence the larger
 // margin on serial.
 constexpr int kTcpIntervalMs = 10;
 constexpr int kSerialIntervalMs = 20;
-// The serially controlled simulator's line.
-constexpr qint32 kSerialBaudRate = 19200;
 
 // "HOST", "HOST:PUERTO", "[IPv6]:PUERTO" or a bare IPv6 address.
 bool splitHostPort(const QString &text, QString *host, quint16 *port)
@@ -43,7 +39,7 @@ bool splitHostPort(const QString &text, QString *host, quint16 *port)
     } else {
         *host = text;
     }
-    *port = kDefaultTcpPort;
+    *port = protocol::kTcpPort;
     if (host->isEmpty() || !portText)
         return !host->isEmpty();
     bool ok = false;
@@ -73,13 +69,14 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
                        "  brazo-enviar --tcp 127.0.0.1:5000 --reproducir registro.csv --velocidad 2"));
     const QCommandLineOption tcp(QStringLiteral("tcp"),
                                  QStringLiteral("Envía por TCP al simulador en HOST (puerto %1 si no se indica).")
-                                     .arg(kDefaultTcpPort),
+                                     .arg(protocol::kTcpPort),
                                  QStringLiteral("HOST[:PUERTO]"));
     const QCommandLineOption serial(QStringLiteral("serie"), QStringLiteral("Envía por el puerto serie DISPOSITIVO."),
                                     QStringLiteral("DISPOSITIVO"));
     const QCommandLineOption baud(QStringLiteral("baudios"),
-                                  QStringLiteral("Velocidad del puerto serie (por omisión 19200); siempre 8 bits, "
-                                                 "sin paridad, 1 bit de parada."),
+                                  QStringLiteral("Velocidad del puerto serie (por omisión %1); siempre 8 bits, "
+                                                 "sin paridad, 1 bit de parada.")
+                                      .arg(protocol::kSimulatorBaudRate),
                                   QStringLiteral("N"));
     const QCommandLineOption interval(QStringLiteral("intervalo"),
                                       QStringLiteral("Pausa entre dos mensajes, en ms (por omisión %1 por TCP; por "
@@ -109,18 +106,13 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
                                  QStringLiteral("[MENSAJE...]"));
 
     SenderOptions result;
-    auto fail = [&result](const QString &why) {
-        result.action = Action::Fail;
-        result.text = why + QStringLiteral("\nConsulte las opciones con --help.");
+    auto end = [&result](const CommandLineOutcome &outcome) {
+        static_cast<CommandLineOutcome &>(result) = outcome;
         return result;
     };
-    if (!parser.parse(arguments))
-        return fail(parser.errorText());
-    if (parser.isSet(help)) {
-        result.action = Action::Print;
-        result.text = parser.helpText();
-        return result;
-    }
+    auto fail = [&end](const QString &why) { return end(failure(why)); };
+    if (const auto early = CommandLineReading::start(parser, arguments, help, true))
+        return end(*early);
 
     LinkOptions &link = result.link;
     if (parser.isSet(tcp) == parser.isSet(serial))
@@ -144,14 +136,15 @@ SenderOptions SenderOptions::parse(const QStringList &arguments)
         link.device = parser.value(serial);
         if (link.device.trimmed().isEmpty())
             return fail(QStringLiteral("Falta el dispositivo en --serie."));
-        link.pacing.baudRate = kSerialBaudRate;
+        link.pacing.baudRate = protocol::kSimulatorBaudRate;
         if (parser.isSet(baud)) {
             bool ok = false;
             link.pacing.baudRate = parser.value(baud).toInt(&ok);
             if (!ok || link.pacing.baudRate <= 0)
                 return fail(QStringLiteral("Velocidad no válida en --baudios: «%1». Debe ser un número entero "
-                                           "positivo, como 19200.")
-                                .arg(parser.value(baud)));
+                                           "positivo, como %2.")
+                                .arg(parser.value(baud))
+                                .arg(protocol::kSimulatorBaudRate));
         }
         link.target = QStringLiteral("el puerto serie %1").arg(link.device);
         link.pacing.intervalMs = kSerialIntervalMs;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "commandlinereading.h"
 #include "sender.h"
 
 #include <QString>
@@ -27,17 +28,13 @@ struct LinkOptions
 
 // What the sender's command line asks for: send, print the help and end, or end at once
 // because an argument is wrong. The texts are in Spanish.
-struct SenderOptions
+struct SenderOptions : CommandLineOutcome
 {
-    enum class Action { Run, Print, Fail };
     enum class Source { Messages, Poses, Recording };
 
     // The arguments with the program's name first.
     static SenderOptions parse(const QStringList &arguments);
 
-    Action action = Action::Run;
-    // The help for Print, the error for Fail.
-    QString text;
     // What the user should know before anything is sent.
     QStringList warnings;
     LinkOptions link;
