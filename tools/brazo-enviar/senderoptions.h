@@ -1,6 +1,8 @@
 #pragma once
 
 #include "commandlinereading.h"
+#include "inverse.h"
+#include "script.h"
 #include "sender.h"
 
 #include <QString>
@@ -30,7 +32,7 @@ struct LinkOptions
 // because an argument is wrong. The texts are in Spanish.
 struct SenderOptions : CommandLineOutcome
 {
-    enum class Source { Messages, Poses, Recording };
+    enum class Source { Messages, Position, Poses, Recording };
 
     // The arguments with the program's name first.
     static SenderOptions parse(const QStringList &arguments);
@@ -40,7 +42,14 @@ struct SenderOptions : CommandLineOutcome
     LinkOptions link;
     Source source = Source::Messages;
     QStringList messages;
+    // The tool's point for Position, and its pitch when one is given.
+    arm::Point3 position;
+    std::optional<double> pitchDeg;
+    // The elbow for Position and the position lines of a pose file.
+    arm::Elbow elbow = arm::Elbow::Up;
     // The pose file or the recording; "-" is the standard input.
     QString file;
-    double speed = 1.0;
+    ReplayTiming replay;
+    // Every message ended with CR LF (Script::endLines).
+    bool lineEnds = false;
 };
