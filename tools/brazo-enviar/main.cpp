@@ -60,13 +60,16 @@ Script loadScript(const SenderOptions &options)
     case SenderOptions::Source::Position: {
         const PositionPose pose = PositionPose::solve(options.position, options.pitchDeg, options.elbow);
         Script script;
-        script.error = pose.failure;
-        if (pose.reached()) {
-            std::printf("%s\n", qUtf8Printable(pose.summary()));
-            std::fflush(stdout);
-            script = Script::fromPose(pose.degrees);
-            script.warnings = pose.warnings();
+        if (!pose.reached()) {
+            script.error = pose.failure;
+            return script;
         }
+        // Before the link is opened: what the arm is told is there to read even when the
+        // link cannot be made.
+        std::printf("%s\n", qUtf8Printable(pose.summary()));
+        std::fflush(stdout);
+        script = Script::fromPose(pose.degrees);
+        script.warnings = pose.warnings();
         return script;
     }
     case SenderOptions::Source::Poses:
