@@ -14,8 +14,8 @@
 
 namespace {
 
-// The simulator takes each read as one message, so the next one must come after it has
-// read the last. Over TCP that is its event loop's turn, a few milliseconds. USB serial
+// A message without a line end is taken with all that is read with it, so the next one
+// must come after the simulator has read the last. Over TCP that is its event loop's turn, a few milliseconds. USB serial
 // adapters hold received bytes for up to 16 ms before passing them on, hence the larger
 // margin on serial.
 constexpr int kTcpIntervalMs = 10;
