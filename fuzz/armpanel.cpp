@@ -1,10 +1,12 @@
-// One received text through the arm panel, decoded as the links decode the line: the
-// readouts either stay as they were or show the tool point of the arm with the joint at
-// the converted angle, worked out here from the kinematics alone.
+// One received message through the arm panel, as its bytes came: the readouts either stay
+// as they were or show the tool point of the arm with the joint at the converted angle,
+// worked out here from the kinematics alone. Which joint and which angle text the protocol
+// library says, as it says it for every reader of the wire.
 #include "armpanel.h"
 #include "conversions.h"
 #include "designunits.h"
 #include "fuzzcheck.h"
+#include "jointmessage.h"
 #include "kinematics.h"
 #include "winansi.h"
 
@@ -16,6 +18,8 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -80,31 +84,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     g_panel->Form_Load();
     const QStringList before = readouts();
 
-    const QString received =
-        WinAnsi::decode(QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size)));
-    const JointMessageOutcome outcome = g_panel->JointMessage(received);
+    const QByteArray received = QByteArray::fromRawData(reinterpret_cast<const char *>(data), qsizetype(size));
+    const protocol::Outcome outcome = g_panel->JointMessage(received);
     const QStringList after = readouts();
 
-    const bool selects = !received.isEmpty() && received.front() >= QLatin1Char('A')
-        && received.front() <= QLatin1Char('D');
-    if (!selects) {
-        FUZZ_CHECK(outcome.kind == JointMessageOutcome::Kind::UnknownSelector);
+    const std::string_view bytes(reinterpret_cast<const char *>(data), size);
+    const int joint = protocol::jointOf(bytes);
+    if (joint == 0) {
+        FUZZ_CHECK(outcome.kind == protocol::Outcome::Kind::UnknownSelector);
         FUZZ_CHECK(after == before);
         return 0;
     }
-    const int joint = received.front().unicode() - 'A' + 1;
-    const std::optional<qint32> degrees = received.size() == 1
-        ? std::optional<qint32>(arm::kOpeningPose[joint - 1])
-        : Conversions::toInt32(received.mid(1));
+    const std::string angle = protocol::angleText(bytes);
+    const std::optional<qint32> degrees =
+        Conversions::toInt32(WinAnsi::decode(QByteArray(angle.data(), qsizetype(angle.size()))));
     FUZZ_CHECK(outcome.joint == joint);
     if (!degrees) {
-        FUZZ_CHECK(outcome.kind != JointMessageOutcome::Kind::Moved);
+        FUZZ_CHECK(outcome.kind != protocol::Outcome::Kind::Moved);
         FUZZ_CHECK(after == before);
         return 0;
     }
     const QStringList expected = toolWith(joint, *degrees);
     FUZZ_CHECK(after == before || after == expected);
-    if (outcome.kind == JointMessageOutcome::Kind::Moved) {
+    if (outcome.kind == protocol::Outcome::Kind::Moved) {
         FUZZ_CHECK(outcome.degrees == *degrees);
         FUZZ_CHECK(after == expected);
     }

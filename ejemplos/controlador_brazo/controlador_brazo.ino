@@ -6,9 +6,9 @@
 //
 // El programa envía por el puerto serie (USB), a 19200 baudios 8N1, un mensaje por cada
 // articulación cuyo ángulo cambió al menos un grado desde el último que envió: la letra de la
-// articulación (A a D) y el ángulo, "A45", "C-30", sin nada más. El simulador toma todo lo
-// que lee de una vez como un mensaje, así que entre dos mensajes deja PAUSA_MS; si se
-// mueven varios potenciómetros a la vez, sus mensajes salen por turno.
+// articulación (A a D) y el ángulo, terminados por el fin de línea de println (CR LF):
+// "A45\r\n", "C-30\r\n". Si se mueven varios potenciómetros a la vez, sus mensajes salen
+// por turno.
 
 const uint8_t POTENCIOMETROS[4] = {A0, A1, A2, A3};
 
@@ -18,8 +18,10 @@ const long MINIMO_DECIMAS = -900;
 const long MAXIMO_DECIMAS = 900;
 const long CAMBIO_MINIMO_DECIMAS = 10;
 
-// Un mensaje de hasta cuatro bytes tarda 2 ms a 19200 baudios; el resto es margen para que
-// el simulador lo haya leído antes del siguiente.
+// Un mensaje de hasta seis bytes tarda unos 3 ms a 19200 baudios. El fin de línea separa
+// los mensajes, así que no hace falta esperar a que el simulador lea uno antes de enviar el
+// siguiente; la pausa reparte los turnos entre los potenciómetros y no llena la línea de
+// mensajes que nadie llega a ver mientras se gira uno.
 const unsigned long PAUSA_MS = 30;
 
 // Lejos de cualquier lectura: al arrancar se envían las cuatro articulaciones.
@@ -54,8 +56,13 @@ void loop()
       continue;
     // Redondeado al grado más cercano.
     const long grados = (decimas >= 0 ? decimas + 5 : decimas - 5) / 10;
+    // println termina el mensaje con CR LF. Un adaptador USB-serie retiene lo recibido hasta
+    // que vence su temporizador de latencia (16 ms por omisión en los más comunes), así que
+    // el simulador puede leer de una vez dos mensajes seguidos: los toma igualmente uno a
+    // uno, porque cada uno acaba en su fin de línea. Sin él, los tomaría como un solo
+    // mensaje que no mueve el brazo.
     Serial.print(char('A' + articulacion));
-    Serial.print(grados);
+    Serial.println(grados);
     enviadoDecimas[articulacion] = decimas;
     ultimoEnvioMs = millis();
     siguiente = (articulacion + 1) % 4;

@@ -1,7 +1,8 @@
 // The example controller built on the host against a stand-in for the board, driven by
-// scripted potentiometer readings.
+// scripted potentiometer readings; what it prints read as the simulator reads it.
 #include "Arduino.h"
 #include "controlador_brazo.ino"
+#include "jointmessage.h"
 
 #include <QTest>
 
@@ -29,16 +30,23 @@ void TestControlador::readings_sendEachChangedJointAlone()
     board::readings[2] = 0;
     runFor(300);
 
-    // Each message whole in one pass, and the next one late enough for the simulator, which
-    // takes all it reads at once as one message, to have read it alone.
-    QStringList messages;
-    unsigned long previous = 0;
+    // Each message whole in one pass: a read never ends inside one that the board wrote
+    // apart.
+    std::string together;
     for (const auto &[ms, text] : board::printed) {
-        QVERIFY(messages.isEmpty() || ms - previous >= 20);
-        messages << QString::fromStdString(text);
-        previous = ms;
+        QCOMPARE(protocol::split(text).size(), std::size_t(1));
+        together += text;
     }
-    QCOMPARE(messages, (QStringList{"A0", "B-90", "C90", "D45", "A1", "C-90"}));
+    // All of it read at once, as an adapter that holds the bytes may hand it over: each
+    // message still taken alone, ended by CR LF.
+    QStringList messages;
+    for (const std::string_view piece : protocol::split(together)) {
+        QVERIFY2(piece.size() > 2 && piece.substr(piece.size() - 2) == "\r\n", std::string(piece).c_str());
+        const std::string angle = protocol::angleText(piece);
+        messages << QStringLiteral("Q%1 %2").arg(protocol::jointOf(piece)).arg(
+                        QString::fromStdString(angle.substr(0, angle.size() - 2)));
+    }
+    QCOMPARE(messages, (QStringList{"Q1 0", "Q2 -90", "Q3 90", "Q4 45", "Q1 1", "Q3 -90"}));
 }
 
 QTEST_APPLESS_MAIN(TestControlador)

@@ -10,11 +10,13 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cmath>
 #include <memory>
 
 using namespace Forms;
@@ -25,6 +27,7 @@ struct Run
 {
     int status = -1;
     QString error;
+    QString output;
 };
 
 // The sender's standard input is closed after input; this process's event loop turns
@@ -36,7 +39,10 @@ Run send(const QStringList &arguments, const QByteArray &input = QByteArray())
     sender.start(QStringLiteral(BRAZO_ENVIAR), arguments);
     sender.write(input);
     sender.closeWriteChannel();
-    return done.wait(30000) ? Run{sender.exitCode(), QString::fromUtf8(sender.readAllStandardError())} : Run{};
+    if (!done.wait(30000))
+        return {};
+    return {sender.exitCode(), QString::fromUtf8(sender.readAllStandardError()),
+            QString::fromUtf8(sender.readAllStandardOutput())};
 }
 
 // One simulator window at its opening pose, recording into a file, and the sender's
@@ -101,6 +107,10 @@ private slots:
     void poses_moveTheArm_andTheirRecordingReplays_data();
     void poses_moveTheArm_andTheirRecordingReplays();
     void posesAfterAnotherSender_endWhereTheFileSays();
+    void position_putsTheToolWithinTheErrorItPrints();
+    void unreachablePosition_sendsNothing();
+    void lineEnds_everyMessageTakenThoughReadTogether_data();
+    void lineEnds_everyMessageTakenThoughReadTogether();
     void wrongInputOrLink_saysWhatAndWhere_data();
     void wrongInputOrLink_saysWhatAndWhere();
 };
@@ -152,6 +162,70 @@ void TestBrazoEnviar::posesAfterAnotherSender_endWhereTheFileSays()
     run = send(QStringList(link) << "--poses" << "-", "0 0 0 -90\n");
     QVERIFY2(run.status == 0, qPrintable(run.error));
     QTRY_COMPARE(simulator.readouts(), (QStringList{"21.125", "00.000", "09.750"}));
+}
+
+void TestBrazoEnviar::position_putsTheToolWithinTheErrorItPrints()
+{
+    QTemporaryDir dir;
+    Simulator simulator(false, dir.filePath(QStringLiteral("registro.csv")));
+    const Run run = send(simulator.link << "--posicion" << "15,5,12");
+    QVERIFY2(run.status == 0, qPrintable(run.error));
+    static const QRegularExpression summary(
+        QStringLiteral("^Q1 (-?\\d+), Q2 (-?\\d+), Q3 (-?\\d+), Q4 (-?\\d+) \\(cabeceo (-?[\\d.]+)°, error ([\\d.]+)\\)\n$"));
+    const QRegularExpressionMatch match = summary.match(run.output);
+    QVERIFY2(match.hasMatch(), qPrintable(run.output));
+    // The four joints went, and the entries hold what was printed.
+    const QStringList angles = {match.captured(1), match.captured(2), match.captured(3), match.captured(4)};
+    QTRY_COMPARE((QStringList{text(simulator.window, "txtQ1"), text(simulator.window, "txtQ2"),
+                              text(simulator.window, "txtQ3"), text(simulator.window, "txtQ4")}),
+                 angles);
+    // The readouts round to 0.0005 on each axis.
+    const double error = match.captured(6).toDouble();
+    const QStringList readouts = simulator.readouts();
+    const double away = std::hypot(readouts[0].toDouble() - 15, readouts[1].toDouble() - 5, readouts[2].toDouble() - 12);
+    QVERIFY2(away <= error + 0.0009, qPrintable(readouts.join(' ') + " error " + match.captured(6)));
+}
+
+void TestBrazoEnviar::unreachablePosition_sendsNothing()
+{
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("registro.csv"));
+    Simulator simulator(false, log);
+    const Run run = send(QStringList(simulator.link) << "--posicion" << "30,0,0");
+    QCOMPARE(run.status, 2);
+    QVERIFY2(run.error.contains("El punto está a 31.545 del hombro"), qPrintable(run.error));
+    QCOMPARE(run.output, QString());
+    // Whatever the first sender could have sent comes before what the second sends.
+    QCOMPARE(send(QStringList(simulator.link) << "A5").status, 0);
+    QTRY_COMPARE(receives(log), QStringList{"tcp 127.0.0.1,\"A5\",Q1=5"});
+}
+
+void TestBrazoEnviar::lineEnds_everyMessageTakenThoughReadTogether_data()
+{
+    QTest::addColumn<bool>("serial");
+    QTest::addColumn<QString>("source");
+    QTest::newRow("tcp") << false << "tcp 127.0.0.1";
+    QTest::newRow("serie") << true << "serie";
+}
+
+void TestBrazoEnviar::lineEnds_everyMessageTakenThoughReadTogether()
+{
+    QFETCH(bool, serial);
+    QFETCH(QString, source);
+    QTemporaryDir dir;
+    const QString log = dir.filePath(QStringLiteral("registro.csv"));
+    Simulator simulator(serial, log);
+    // No pause of the sender's own: the simulator reads several messages at once.
+    const Run run = send(simulator.link << "--intervalo" << "0" << "--fin-de-linea" << "A10" << "B20" << "C30" << "D"
+                                        << "A11" << "B21" << "C31" << "D-45");
+    QVERIFY2(run.status == 0, qPrintable(run.error));
+    QVERIFY2(!run.error.contains("Aviso"), qPrintable(run.error));
+    const QString from = source + QStringLiteral(",\"");
+    QTRY_COMPARE(receives(log),
+                 (QStringList{from + "A10\\x0D\\x0A\",Q1=10", from + "B20\\x0D\\x0A\",Q2=20",
+                              from + "C30\\x0D\\x0A\",Q3=30", from + "D-90\\x0D\\x0A\",Q4=-90",
+                              from + "A11\\x0D\\x0A\",Q1=11", from + "B21\\x0D\\x0A\",Q2=21",
+                              from + "C31\\x0D\\x0A\",Q3=31", from + "D-45\\x0D\\x0A\",Q4=-45"}));
 }
 
 void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()

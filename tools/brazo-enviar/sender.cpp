@@ -73,9 +73,24 @@ void Sender::noLink(const QString &reason)
     finish(1, QStringLiteral("No hay enlace con %1: %2. %3").arg(m_target, reason, m_hint).trimmed());
 }
 
+QList<qint64> Sender::schedule() const
+{
+    QList<qint64> due;
+    due.reserve(m_script.steps.size() + 1);
+    qint64 at = 0;
+    for (qsizetype i = 0; i < m_script.steps.size(); ++i) {
+        const int wait = m_script.steps.at(i).waitMs;
+        at += i == 0 ? wait : std::max(m_pacing.pauseAfter(m_script.steps.at(i - 1).bytes), wait);
+        due.append(at);
+    }
+    due.append(at + (m_script.steps.isEmpty() ? 0 : m_pacing.pauseAfter(m_script.steps.constLast().bytes)));
+    return due;
+}
+
 void Sender::linkReady()
 {
     m_ready = true;
+    emit progress(0, m_script.steps.size());
     if (m_script.steps.isEmpty())
         finish(0);
     else
@@ -106,8 +121,9 @@ void Sender::messageSent()
     // Every byte is with the system before the pause starts: the next message can never
     // join this one in a queue.
     m_sending = false;
-    const int pause = pauseAfter(m_script.steps.at(m_next++).bytes);
+    const int pause = m_pacing.pauseAfter(m_script.steps.at(m_next++).bytes);
     m_pace->start(m_next < m_script.steps.size() ? std::max(pause, m_script.steps.at(m_next).waitMs) : pause);
+    emit progress(m_next, m_script.steps.size());
 }
 
 void Sender::finish(int status, const QString &error)
@@ -120,9 +136,8 @@ void Sender::finish(int status, const QString &error)
     emit finished(status, error);
 }
 
-int Sender::pauseAfter(const QByteArray &sent) const
+int Pacing::pauseAfter(const QByteArray &sent) const
 {
-    const qint64 lineMs =
-        m_pacing.baudRate > 0 ? (qint64(sent.size()) * kBitsPerByte * 1000 + m_pacing.baudRate - 1) / m_pacing.baudRate : 0;
-    return int(std::min<qint64>(m_pacing.intervalMs + lineMs, std::numeric_limits<int>::max()));
+    const qint64 lineMs = baudRate > 0 ? (qint64(sent.size()) * kBitsPerByte * 1000 + baudRate - 1) / baudRate : 0;
+    return int(std::min<qint64>(intervalMs + lineMs, std::numeric_limits<int>::max()));
 }

@@ -2,6 +2,8 @@
 
 #include "script.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 
 class Link;
@@ -15,6 +17,9 @@ struct Pacing
     // On a serial line, the time the bytes take on the wire comes on top: the driver may
     // call them sent when they have only reached the adapter. 0 for a link without a line.
     qint32 baudRate = 0;
+
+    // The quiet time after a message: the interval, and the time on the line.
+    int pauseAfter(const QByteArray &sent) const;
 };
 
 // Sends a script over an open link, one write per message, each message handed whole to
@@ -32,7 +37,14 @@ public:
 
     void start();
 
+    // When each message is due, in ms from the link's being ready, and at the end when the
+    // link closes: what the script and the pacing plan, for a link that takes each message
+    // at once.
+    QList<qint64> schedule() const;
+
 signals:
+    // The link is ready (0 sent), and each message has left: how many, of how many.
+    void progress(qsizetype sent, qsizetype total);
     // 0 once everything has left and the link is closed; 1, with a Spanish reason, when the
     // link cannot be made or is lost.
     void finished(int status, const QString &error);
@@ -44,7 +56,6 @@ private:
     void sendNext();
     void messageSent();
     void finish(int status, const QString &error = QString());
-    int pauseAfter(const QByteArray &sent) const;
 
     Link *const m_link;
     const Pacing m_pacing;

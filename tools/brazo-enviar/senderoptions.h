@@ -1,5 +1,8 @@
 #pragma once
 
+#include "commandlinereading.h"
+#include "inverse.h"
+#include "script.h"
 #include "sender.h"
 
 #include <QString>
@@ -27,23 +30,26 @@ struct LinkOptions
 
 // What the sender's command line asks for: send, print the help and end, or end at once
 // because an argument is wrong. The texts are in Spanish.
-struct SenderOptions
+struct SenderOptions : CommandLineOutcome
 {
-    enum class Action { Run, Print, Fail };
-    enum class Source { Messages, Poses, Recording };
+    enum class Source { Messages, Position, Poses, Recording };
 
     // The arguments with the program's name first.
     static SenderOptions parse(const QStringList &arguments);
 
-    Action action = Action::Run;
-    // The help for Print, the error for Fail.
-    QString text;
     // What the user should know before anything is sent.
     QStringList warnings;
     LinkOptions link;
     Source source = Source::Messages;
     QStringList messages;
+    // The tool's point for Position, and its pitch when one is given.
+    arm::Point3 position;
+    std::optional<double> pitchDeg;
+    // The elbow for Position and the position lines of a pose file.
+    arm::Elbow elbow = arm::Elbow::Up;
     // The pose file or the recording; "-" is the standard input.
     QString file;
-    double speed = 1.0;
+    ReplayTiming replay;
+    // Every message ended with CR LF (Script::endLines).
+    bool lineEnds = false;
 };

@@ -29,6 +29,12 @@ struct HardwareSerial
     void begin(unsigned long rate) { baud = rate; }
     void print(char c) { board::printed[board::now] += c; }
     void print(long n) { board::printed[board::now] += std::to_string(n); }
+    // The core's println ends the line with CR LF.
+    void println(long n)
+    {
+        print(n);
+        board::printed[board::now] += "\r\n";
+    }
     unsigned long baud = 0;
 };
 inline HardwareSerial Serial;
