@@ -24,7 +24,7 @@ const char *const kCurveNames[7] = {"Q1", "Q2", "Q3", "Q4", "X", "Y", "Z"};
 // Seconds since the epoch, as the plot's time axis counts.
 double keyOf(qint64 ms)
 {
-    return double(ProgramClock::at(0).toMSecsSinceEpoch() + ms) / 1000.0;
+    return double(ProgramClock::epochMs(ms)) / 1000.0;
 }
 
 } // namespace
@@ -45,6 +45,11 @@ MonitorPlot::MonitorPlot(QWidget *parent)
     m_plot->setPlottingHint(QCP::phFastPolylines, true);
     m_plot->setPlottingHint(QCP::phCacheLabels, true);
     m_plot->setNotAntialiasedElements(QCP::aeAll);
+    // The tick labels change as time goes by; numbers need no shaper.
+    QFont labels = m_plot->xAxis->tickLabelFont();
+    labels.setStyleStrategy(QFont::PreferNoShaping);
+    for (QCPAxis *axis : {m_plot->xAxis, m_plot->yAxis, m_plot->yAxis2})
+        axis->setTickLabelFont(labels);
 
     QSharedPointer<QCPAxisTickerDateTime> clock(new QCPAxisTickerDateTime);
     clock->setDateTimeFormat(QStringLiteral("HH:mm:ss"));
@@ -58,7 +63,8 @@ MonitorPlot::MonitorPlot(QWidget *parent)
         QCPAxis *values = curve < 4 ? m_plot->yAxis : m_plot->yAxis2;
         m_curves[curve] = m_plot->addGraph(m_plot->xAxis, values);
         m_curves[curve]->setName(QLatin1String(kCurveNames[curve]));
-        m_curves[curve]->setPen(QPen(kCurveColors[curve], curve < 4 ? 2 : 1, curve < 4 ? Qt::SolidLine : Qt::DashLine));
+        // One-pixel pens: a curve of a thousand steps is drawn as a fast polyline.
+        m_curves[curve]->setPen(QPen(kCurveColors[curve], 1, curve < 4 ? Qt::SolidLine : Qt::DashLine));
         // The arm holds each angle until the next message.
         m_curves[curve]->setLineStyle(QCPGraph::lsStepLeft);
     }

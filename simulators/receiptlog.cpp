@@ -103,7 +103,7 @@ QVariant ReceiptLog::data(const QModelIndex &index, int role) const
     case Qt::DisplayRole:
         switch (index.column()) {
         case Time:
-            return ProgramClock::at(row.receipt.ms).toString(QStringLiteral("HH:mm:ss.zzz"));
+            return ProgramClock::timeOfDay(row.receipt.ms);
         case Gap:
             return row.gapMs ? QStringLiteral("%1 ms").arg(*row.gapMs) : QString();
         case Bytes:

@@ -1,3 +1,4 @@
+#include "countersline.h"
 #include "forms.h"
 #include "frmbrazo.h"
 #include "frminternetservidor.h"
@@ -136,7 +137,7 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
     QCOMPARE(rows(networkMonitor), QStringList{"A45 Q1=45"});
     QVERIFY2(control<QLabel>(networkMonitor, "lblEnlace")->text().contains(QStringLiteral("127.0.0.1")),
              qPrintable(control<QLabel>(networkMonitor, "lblEnlace")->text()));
-    QVERIFY(control<QLabel>(serialMonitor, "lblContadores")->text().contains(QStringLiteral("selector desconocido: 1")));
+    QVERIFY(control<CountersLine>(serialMonitor, "lblContadores")->text().contains(QStringLiteral("selector desconocido: 1")));
 
     // Closed with its simulator.
     network->subWindow()->close();

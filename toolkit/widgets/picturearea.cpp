@@ -95,8 +95,16 @@ void PictureArea::circle(QPointF centre, double radius)
     const QPointF c = toPixels(centre);
     const double r = radius * m_image.width() / m_scaleWidth;
     // The outline is the pen's width centred on the circle; the fill is what lies inside it.
-    painter.setBrush(m_fillColor);
-    painter.drawEllipse(c, r, r);
+    // Drawn as a disc of the pen's colour with a smaller one of the fill's over it: a wide
+    // pen stroked round an ellipse took a third of a whole redraw of the side view.
+    const double half = m_drawWidth / 2.0;
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(m_foreColor);
+    painter.drawEllipse(c, r + half, r + half);
+    if (r > half) {
+        painter.setBrush(m_fillColor);
+        painter.drawEllipse(c, r - half, r - half);
+    }
     painter.setBrush(Qt::NoBrush);
     endFigure();
     const double reach = r + m_drawWidth / 2.0;
