@@ -28,7 +28,11 @@ void TestLinkWords::serialFailure_data()
     // What failed in a few words, and what the user can do about it from inside the program.
     QTest::newRow("missing") << Link::Cause::Missing << true << "no existe" << "Conecte la placa";
     QTest::newRow("busy") << Link::Cause::Busy << true << "otra ventana u otro programa" << "Cierre";
+#ifdef Q_OS_LINUX
     QTest::newRow("no permission") << Link::Cause::NoPermission << true << "permiso" << "dialout";
+#else
+    QTest::newRow("no permission") << Link::Cause::NoPermission << true << "permiso" << "Pida permiso";
+#endif
     QTest::newRow("no serial port") << Link::Cause::NotSerial << true << "no es un puerto serie" << "Elija";
     QTest::newRow("cable pulled") << Link::Cause::Vanished << false << "se desconectó" << "Vuelva a conectarla";
     QTest::newRow("other: the system's words") << Link::Cause::Other << true << "razón del sistema" << "Compruebe";
@@ -79,5 +83,5 @@ void TestLinkWords::portsInTheirOrder()
     QCOMPARE(names, (QStringList{"COM1", "COM2", "COM10", "ttyACM0", "ttyS2", "ttyS10"}));
 }
 
-QTEST_APPLESS_MAIN(TestLinkWords)
+QTEST_GUILESS_MAIN(TestLinkWords)
 #include "tst_linkwords.moc"
