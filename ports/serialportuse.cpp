@@ -44,7 +44,8 @@ QString SerialPortUse::state() const
 
 QString SerialPortUse::menuText() const
 {
-    return QStringLiteral("&Puerto serie: %1…").arg(state());
+    // A device's name is shown as it is, never read as an access key.
+    return QStringLiteral("&Puerto serie: %1…").arg(QString(state()).replace(QLatin1Char('&'), QLatin1String("&&")));
 }
 
 void SerialPortUse::openChosen(bool announceReturn)

@@ -18,7 +18,7 @@ public:
     // Why a link could not open, or failed: what the user can be told to do about it.
     enum class Cause {
         None,
-        Missing,       // the device does not exist
+        Missing,       // the device does not exist, or nothing listens at that address
         Busy,          // another window or program holds the port
         NoPermission,  // the user may not use the device
         NotSerial,     // the device is not a serial port
