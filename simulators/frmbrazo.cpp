@@ -77,10 +77,8 @@ void frmBrazo::createControls(QWidget *surface)
                                     "txtPosicionZ", "txtQ1", "txtQ2", "txtQ3", "txtQ4"});
 }
 
-void frmBrazo::Form_Load()
+void frmBrazo::openLink()
 {
-    // The arm first; the port is the window's own, opened by its use.
-    arm()->Form_Load();
     m_ui->port->open();
 }
 
@@ -97,11 +95,6 @@ QString frmBrazo::linkState() const
 QString frmBrazo::origin() const
 {
     return QStringLiteral("serie");
-}
-
-void frmBrazo::linkFailed(bool)
-{
-    // The port's use tells the user, and reopens a port that comes back.
 }
 
 void frmBrazo::fillViewMenu(QMenu *menu)

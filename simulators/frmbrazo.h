@@ -23,9 +23,9 @@ public:
 protected:
     void createControls(QWidget *surface) override;
     QSize designClientSize() const override;
-    void Form_Load() override;
     QString origin() const override;
-    void linkFailed(bool atLoad) override;
+    // The port's use opens it, tells the user what fails and opens a port that comes back.
+    void openLink() override;
     void fillViewMenu(QMenu *menu) override;
 
 private:

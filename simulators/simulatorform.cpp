@@ -75,9 +75,14 @@ void SimulatorForm::createArm(QWidget *surface, const ArmPanelLayout &layout, Li
 void SimulatorForm::Form_Load()
 {
     m_ui->arm->Form_Load();
+    openLink();
+    emit linkStateChanged();
+}
+
+void SimulatorForm::openLink()
+{
     if (!m_ui->link->open())
         linkFailed(true);
-    emit linkStateChanged();
 }
 
 void SimulatorForm::Form_Unload()

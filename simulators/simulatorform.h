@@ -71,8 +71,11 @@ protected:
 
     // Where the messages come from, as the recording names it.
     virtual QString origin() const = 0;
-    // Tells the user that the link could not open at load, or failed later.
-    virtual void linkFailed(bool atLoad) = 0;
+    // Opens the link at the load: by itself, unless the window has its own way.
+    virtual void openLink();
+    // Tells the user that the link could not open at load, or failed later; nothing for a
+    // window whose way of opening its link tells it.
+    virtual void linkFailed(bool atLoad) { Q_UNUSED(atLoad); }
     // The entries of the views' context menu; a window adds its own after these.
     virtual void fillViewMenu(QMenu *menu);
 

@@ -239,7 +239,7 @@ void TestOneClientServer::destroyedInsideOwnSignal()
     QVERIFY(client);
     QSignalSpy clientClosed(client.get(), &QTcpSocket::disconnected);
     client->write("A45");
-    QTest::qWaitFor([&] { return alive.isNull(); }, 100);
+    (void)QTest::qWaitFor([&] { return alive.isNull(); }, 100);
     if (alive)
         client->disconnectFromHost();
     QTRY_VERIFY_WITH_TIMEOUT(alive.isNull(), kWaitMs);
