@@ -22,8 +22,7 @@ private slots:
 void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
 {
     Frame frame;
-    auto *form = new frmAyudaSimulador(&frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmAyudaSimulador>();
     // The pointer moves through the window system, so that mouse tracking decides who sees
     // a move without a button pressed; the answer is what the box says then.
     auto moveOver = [&](const char *name, QPoint at = QPoint(-1, -1)) {
@@ -68,8 +67,7 @@ void TestFrmAyudaSimulador::pointer_showsTheTextOfWhatItIsOver()
 void TestFrmAyudaSimulador::keyboard_reachesEachExplanationWithTab()
 {
     Frame frame;
-    auto *form = new frmAyudaSimulador(&frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmAyudaSimulador>();
     QVERIFY(QTest::qWaitForWindowActive(&frame.area));
     auto *box = control<QPlainTextEdit>(form, "txtExplicacion");
     box->setFocus();

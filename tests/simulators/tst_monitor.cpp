@@ -10,11 +10,9 @@
 #include "receiptlog.h"
 #include "serialportchoice.h"
 
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QMenu>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,22 +34,10 @@ Receipt receipt(qint64 ms, const char *bytes, protocol::Outcome::Kind kind, int 
     return r;
 }
 
-// Opens a simulator's monitor from its view's context menu, as a user with a mouse would.
-frmMonitor *openMonitor(QMdiArea &area, SimulatorForm *simulator)
+// A simulator's monitor, opened from its view's context menu by the entry's access key.
+frmMonitor *openMonitor(Frame &frame, SimulatorForm *simulator)
 {
-    QWidget *view = control(simulator, "picSuperior");
-    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(view, &click);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    if (!menu)
-        return nullptr;
-    // "&Monitor…" by its access key.
-    QTest::keyClick(menu, Qt::Key_M);
-    for (frmMonitor *monitor : area.findChildren<frmMonitor *>()) {
-        if (monitor->windowTitle().endsWith(simulator->simulatorName()))
-            return monitor;
-    }
-    return nullptr;
+    return fromMenu(simulator, "picSuperior", Qt::Key_M) ? frame.find<frmMonitor>(simulator->simulatorName()) : nullptr;
 }
 
 // The rows a monitor shows: bytes as the recording escapes them, and the outcome's words.
@@ -116,12 +102,10 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
     QVERIFY(pty.start());
     Frame frame;
     SerialPortChoice choice(pty.devicePath());
-    auto *serial = new frmBrazo(&choice, &frame.area);
-    serial->showIn(&frame.area);
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    frmMonitor *serialMonitor = openMonitor(frame.area, serial);
-    frmMonitor *networkMonitor = openMonitor(frame.area, network);
+    auto *serial = frame.open<frmBrazo>(&choice);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    frmMonitor *serialMonitor = openMonitor(frame, serial);
+    frmMonitor *networkMonitor = openMonitor(frame, network);
     QVERIFY(serialMonitor && networkMonitor);
     QCOMPARE(serialMonitor->windowTitle(), QStringLiteral("Monitor - Maquina Serial"));
     QCOMPARE(networkMonitor->windowTitle(), QStringLiteral("Monitor - Internet"));
@@ -148,9 +132,8 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
 void TestMonitor::plotAndSaved_forAKnownSequence()
 {
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    frmMonitor *monitor = openMonitor(frame.area, network);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    frmMonitor *monitor = openMonitor(frame, network);
     QVERIFY(monitor);
     auto client = connectTo(shownPort(network));
     QVERIFY(client);

@@ -35,8 +35,7 @@ void TestSimulators::frmBrazo_machineMessage_movesTheArm_lostLineToldOnce()
     QVERIFY(pty.start());
     Frame frame;
     SerialPortChoice choice(pty.devicePath());
-    auto *form = new frmBrazo(&choice, &frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmBrazo>(&choice);
     // Two println messages read together both move the arm.
     QVERIFY(pty.writePeer("A45\r\nB0\r\n"));
     QTRY_COMPARE_WITH_TIMEOUT(text(form, "txtQ1"), QStringLiteral("45\r\n"), kWaitMs);
@@ -58,8 +57,7 @@ void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves_chooserOpensT
     SerialPortChoice choice(kMissingDevice);
     frmPuertoSerie chooser(&choice, &frame.area);
     connect(&choice, &SerialPortChoice::chooserRequested, &chooser, [&] { chooser.showIn(&frame.area); });
-    auto *form = new frmBrazo(&choice, &frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmBrazo>(&choice);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     control<QLineEdit>(form, "txtQ2")->setText(QStringLiteral("90"));
     QCOMPARE(text(form, "txtPosicionZ"), QStringLiteral("-11.375"));
@@ -84,8 +82,7 @@ void TestSimulators::frmBrazo_portUnavailable_saysSoAndTypingMoves_chooserOpensT
 void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()
 {
     Frame frame;
-    auto *form = new frmInternetServidor(kAnyPort, &frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmInternetServidor>(kAnyPort);
     // An address of this machine, the loopback only when there is no other.
     const QHostAddress shown(text(form, "txtIPservidor"));
     QCOMPARE(shown.protocol(), QAbstractSocket::IPv4Protocol);
@@ -115,8 +112,7 @@ void TestSimulators::frmInternetServidor_clientMessage_movesTheArm()
 void TestSimulators::frmInternetServidor_randomBinary_neverAnswered()
 {
     Frame frame;
-    auto *form = new frmInternetServidor(kAnyPort, &frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmInternetServidor>(kAnyPort);
     auto client = connectTo(shownPort(form));
     QVERIFY(client);
     // Seeded, so that a failure names the same bytes every run.
@@ -155,8 +151,7 @@ void TestSimulators::frmInternetServidor_portTaken_saysSoAndTypingMoves()
     QVERIFY(holder.open());
     MessageBoxCatcher boxes;
     Frame frame;
-    auto *form = new frmInternetServidor(holder.port(), &frame.area);
-    form->showIn(&frame.area);
+    auto *form = frame.open<frmInternetServidor>(holder.port());
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     QVERIFY2(boxes.texts().contains(QString::number(holder.port())), qPrintable(boxes.texts()));
     QCOMPARE(shownPort(form), holder.port());

@@ -10,8 +10,6 @@
 #include "serialportchoice.h"
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QMenu>
 #include <QPointer>
 #include <QTableWidget>
 #include <QTest>
@@ -23,44 +21,9 @@ namespace {
 const QString kInternet = QStringLiteral("Vista 3D - Internet");
 const QString kSerial = QStringLiteral("Vista 3D - Maquina Serial");
 
-// Asks a view of a simulator for the 3D view through its context menu, from the keyboard
-// or with a right click, and takes the menu's entry with Return.
-void request(QWidget *simulator, const char *view, bool keyboard)
-{
-    QWidget *area = control(simulator, view);
-    if (keyboard) {
-        area->setFocus();
-        QTest::keyClick(area, Qt::Key_F10, Qt::ShiftModifier);
-    } else {
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
-        QApplication::sendEvent(area, &click);
-    }
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    QTest::keyClick(menu, Qt::Key_Return);
-}
-
-frmVista3D *window3d(const QMdiArea &area, const QString &caption)
-{
-    for (frmVista3D *form : area.findChildren<frmVista3D *>()) {
-        if (form->windowTitle() == caption)
-            return form;
-    }
-    return nullptr;
-}
-
 QString theta(const QWidget *window, int link)
 {
     return control<QTableWidget>(window, "tblParametros")->item(link - 1, 1)->text();
-}
-
-// The joint entries and the readouts.
-QStringList entriesAndReadouts(const QWidget *simulator)
-{
-    QStringList texts;
-    for (const char *box : {"txtQ1", "txtQ2", "txtQ3", "txtQ4", "txtPosicionX", "txtPosicionY", "txtPosicionZ"})
-        texts << text(simulator, box);
-    return texts;
 }
 
 } // namespace
@@ -81,23 +44,22 @@ void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
     MessageBoxCatcher boxes;
     Frame frame;
     SerialPortChoice choice(kMissingDevice);
-    auto *serial = new frmBrazo(&choice, &frame.area);
-    serial->showIn(&frame.area);
+    auto *serial = frame.open<frmBrazo>(&choice);
     QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
     // The port's box took the focus with it.
     frame.area.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame.area));
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
 
-    request(network, "picLateral", true);
-    request(serial, "picSuperior", false);
-    const QPointer<frmVista3D> network3d = window3d(frame.area, kInternet);
-    const QPointer<frmVista3D> serial3d = window3d(frame.area, kSerial);
+    // Asked for from the keyboard or with a right click, the first entry taken with Return.
+    QVERIFY(fromMenu(network, "picLateral", Qt::Key_Return, true));
+    QVERIFY(fromMenu(serial, "picSuperior", Qt::Key_Return));
+    const QPointer<frmVista3D> network3d = frame.find<frmVista3D>(kInternet);
+    const QPointer<frmVista3D> serial3d = frame.find<frmVista3D>(kSerial);
     QVERIFY(network3d && serial3d);
     QCOMPARE(frame.area.activeSubWindow(), serial3d->subWindow());
     // Asked again from the other view, the same window comes to the front.
-    request(network, "picSuperior", false);
+    QVERIFY(fromMenu(network, "picSuperior", Qt::Key_Return));
     QCOMPARE(frame.area.findChildren<frmVista3D *>().size(), 2);
     QCOMPARE(frame.area.activeSubWindow(), network3d->subWindow());
 
@@ -125,10 +87,9 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
     QFETCH(QList<int>, q);
     QFETCH(QList<double>, tool);
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    request(network, "picLateral", true);
-    frmVista3D *window = window3d(frame.area, kInternet);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    QVERIFY(fromMenu(network, "picLateral", Qt::Key_Return, true));
+    frmVista3D *window = frame.find<frmVista3D>(kInternet);
     QVERIFY(window);
     for (int joint = 1; joint <= 4; ++joint) {
         const QByteArray entry = "txtQ" + QByteArray::number(joint);
@@ -159,16 +120,15 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
 void TestVista3D::keys_moveTheCameraAlone()
 {
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
     control<QLineEdit>(network, "txtQ2")->setText(QStringLiteral("30"));
-    request(network, "picSuperior", true);
-    frmVista3D *window = window3d(frame.area, kInternet);
+    QVERIFY(fromMenu(network, "picSuperior", Qt::Key_Return, true));
+    frmVista3D *window = frame.find<frmVista3D>(kInternet);
     QVERIFY(window);
     auto *view = control<ArmView3D>(window, "picVista3D");
     // The window opens ready for the keys.
     QTRY_VERIFY_WITH_TIMEOUT(view->hasFocus(), kWaitMs);
-    const QStringList shown = entriesAndReadouts(network);
+    const QStringList shown = texts(network, {"txtQ1", "txtQ2", "txtQ3", "txtQ4"}) + readouts(network);
     const QString description = view->accessibleDescription();
 
     // Each key after a turn, a zoom and Home: the sign of the change in yaw, pitch and
@@ -189,7 +149,7 @@ void TestVista3D::keys_moveTheCameraAlone()
         QCOMPARE(sign(camera.pitchDeg - arm::Camera::kPitchDeg), step.change[1]);
         QCOMPARE(sign(camera.distance - arm::Camera::kDistance), step.change[2]);
     }
-    QCOMPARE(entriesAndReadouts(network), shown);
+    QCOMPARE(texts(network, {"txtQ1", "txtQ2", "txtQ3", "txtQ4"}) + readouts(network), shown);
     QCOMPARE(view->accessibleDescription(), description);
 }
 
