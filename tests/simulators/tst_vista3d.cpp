@@ -1,3 +1,4 @@
+#include "armpanel.h"
 #include "armview3d.h"
 #include "camera.h"
 #include "conversions.h"
@@ -15,6 +16,8 @@
 #include <QTest>
 
 using namespace Forms;
+
+Q_DECLARE_METATYPE(const TablePose *)
 
 namespace {
 
@@ -76,33 +79,26 @@ void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects_data()
 {
-    QTest::addColumn<QList<int>>("q");
-    QTest::addColumn<QList<double>>("tool");
+    QTest::addColumn<const TablePose *>("pose");
     for (const TablePose &pose : kTablePoses)
-        QTest::newRow(pose.name) << QList<int>(pose.q.begin(), pose.q.end()) << QList<double>{pose.x, pose.y, pose.z};
+        QTest::newRow(pose.name) << &pose;
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
 {
-    QFETCH(QList<int>, q);
-    QFETCH(QList<double>, tool);
+    QFETCH(const TablePose *, pose);
     Frame frame;
     auto *network = frame.open<frmInternetServidor>(kAnyPort);
     QVERIFY(fromMenu(network, "picLateral", Qt::Key_Return, true));
     frmVista3D *window = frame.find<frmVista3D>(kInternet);
     QVERIFY(window);
-    for (int joint = 1; joint <= 4; ++joint) {
-        const QByteArray entry = "txtQ" + QByteArray::number(joint);
-        control<QLineEdit>(network, entry.constData())->setText(QString::number(q[joint - 1]));
-    }
+    network->arm()->setJointTexts(pose->q);
     // In the readouts' format, also for the opening pose, which the readouts do not show yet.
-    const QString x = Conversions::toFixed(tool[0]);
-    const QString y = Conversions::toFixed(tool[1]);
-    const QString z = Conversions::toFixed(tool[2]);
     auto *view = control<ArmView3D>(window, "picVista3D");
-    QTRY_COMPARE_WITH_TIMEOUT(view->accessibleDescription(),
-                              QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z), kWaitMs);
-    const arm::ScreenPoint projected = arm::Camera().project({tool[0], tool[1], tool[2]}, view->width(), view->height());
+    QTRY_COMPARE(view->accessibleDescription(),
+                 QStringLiteral("Herramienta en X %1, Y %2, Z %3")
+                     .arg(Conversions::toFixed(pose->x), Conversions::toFixed(pose->y), Conversions::toFixed(pose->z)));
+    const arm::ScreenPoint projected = arm::Camera().project({pose->x, pose->y, pose->z}, view->width(), view->height());
     const QImage picture = view->grab().toImage();
     const QPoint at(qRound(projected.x), qRound(projected.y));
     QVERIFY(picture.rect().contains(at));
