@@ -43,7 +43,7 @@ private slots:
 
 private:
     void open();
-    void seed(const Rows &rows, const QString &key = QStringLiteral("PRIMARY KEY"));
+    void seed(const Rows &rows) { QVERIFY(SqliteFile::create(m_path, SqliteFile::kEmpleados, rows)); }
     void click(const char *name) { QTest::mouseClick(control<QAbstractButton>(m_form, name), Qt::LeftButton); }
     void type(const char *box, const QString &text) { control<QLineEdit>(m_form, box)->setText(text); }
     // Typed key by key, accents too (QTest::keyClicks takes ASCII alone).
@@ -94,15 +94,6 @@ void TestFrmRegistros::open()
     if (!m_form)
         m_form = new frmRegistros(m_path, &m_frame->area);
     m_form->showIn(&m_frame->area);
-}
-
-void TestFrmRegistros::seed(const Rows &rows, const QString &key)
-{
-    QStringList statements{QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT %1 NOT NULL, Nombre TEXT)").arg(key)};
-    for (const auto &row : rows)
-        statements.append(QStringLiteral("INSERT INTO Empleados VALUES ('%1', '%2')").arg(row.first, row.second));
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-    QVERIFY(SqliteFile::execAll(m_path, statements));
 }
 
 void TestFrmRegistros::fromAnotherProgram(const QString &statement)

@@ -276,9 +276,7 @@ void TestMdiPrincipal::salirOrAStopSignal_endsAtOnceKeepingTheRegistrysRecord()
     QFETCH(QString, identifier);
     QFETCH(bool, written);
     const QString database = databasePath();
-    QVERIFY(QDir().mkpath(QFileInfo(database).absolutePath()));
-    QVERIFY(SqliteFile::execAll(database, {QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY, Nombre TEXT)"),
-                                           QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Primera')")}));
+    QVERIFY(SqliteFile::create(database, SqliteFile::kEmpleados, {{"A1", "Primera"}}));
     QProcess child;
     startChild(child, signal ? QStringLiteral("senal") : QStringLiteral("salir"), identifier);
 #ifdef Q_OS_UNIX

@@ -21,8 +21,6 @@ namespace {
 
 const QString kOther = QStringLiteral("other");
 
-const QString kCreate = QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY NOT NULL, Nombre TEXT)");
-
 // What another program does to the file between the reading of the table and a write.
 using Meanwhile = bool (*)(QSqlDatabase &other, const QString &path);
 
@@ -88,7 +86,7 @@ void TestEmpleadosDb::open_data()
     QTest::addColumn<QString>("held");
     QTest::addColumn<Status>("status");
 
-    const QStringList ours{kCreate, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")};
+    const QStringList ours{SqliteFile::kEmpleados, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")};
     QTest::newRow("new file") << QByteArray() << QStringList() << "" << Status::Open;
     QTest::newRow("this program's table") << QByteArray() << ours << "" << Status::Open;
     QTest::newRow("not a database") << QByteArray("A1;Ana\n") << QStringList() << "" << Status::Failed;
@@ -141,8 +139,7 @@ void TestEmpleadosDb::open()
 
 void TestEmpleadosDb::readOnlyFile_isReadAndItsWritesRefused()
 {
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-    QVERIFY(SqliteFile::execAll(m_path, {kCreate, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")}));
+    QVERIFY(SqliteFile::create(m_path, SqliteFile::kEmpleados, {{"A1", "Ana"}}));
     if (!SqliteFile::setReadOnly(m_path, true) || QFile(m_path).open(QIODevice::ReadWrite))
         QSKIP("this system lets this user write the file all the same");
     EmpleadosDb db(m_path);

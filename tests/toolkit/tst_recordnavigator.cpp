@@ -38,7 +38,11 @@ private slots:
     void typing_needsARecordToGoInto();
 
 private:
-    void createTable(const Rows &rows);
+    void createTable(const Rows &rows)
+    {
+        QVERIFY(SqliteFile::create(
+            m_path, QStringLiteral("CREATE TABLE people (id TEXT PRIMARY KEY NOT NULL CHECK (id <> ''), name TEXT)"), rows));
+    }
     bool openNavigator();
     void click(const char *button);
     Rows stored() const
@@ -78,16 +82,6 @@ void TestRecordNavigator::cleanup()
     m_host.reset();
     QSqlDatabase::removeDatabase(QStringLiteral("navigator"));
     m_dir.reset();
-}
-
-void TestRecordNavigator::createTable(const Rows &rows)
-{
-    QStringList statements{QStringLiteral("CREATE TABLE people (id TEXT PRIMARY KEY NOT NULL CHECK (id <> ''), name TEXT)"),
-                           QStringLiteral("BEGIN")};
-    for (const auto &row : rows)
-        statements << QStringLiteral("INSERT INTO people VALUES ('%1', '%2')").arg(row.first, row.second);
-    statements << QStringLiteral("COMMIT");
-    QVERIFY(SqliteFile::execAll(m_path, statements));
 }
 
 bool TestRecordNavigator::openNavigator()
