@@ -143,14 +143,14 @@ void TestMonitor::plotAndSaved_forAKnownSequence()
 
     // Each joint's curve steps to every angle it took, in order, one point a message.
     auto *plot = monitor->findChild<MonitorPlot *>();
-    QList<double> q1;
-    for (const QPointF &point : plot->points(0))
-        q1 << point.y();
-    QCOMPARE(q1, (QList<double>{10, 20, 20, 20}));
-    QList<double> q4;
-    for (const QPointF &point : plot->points(3))
-        q4 << point.y();
-    QCOMPARE(q4, (QList<double>{-90, -90, -90, 0}));
+    const auto values = [plot](int curve) {
+        QList<double> ys;
+        for (const QPointF &point : plot->points(curve))
+            ys << point.y();
+        return ys;
+    };
+    QCOMPARE(values(0), (QList<double>{10, 20, 20, 20}));
+    QCOMPARE(values(3), (QList<double>{-90, -90, -90, 0}));
     // X of the last pose, (20, -5, 0, 0): the links raised 5 degrees, the tool 85 degrees
     // below the horizontal, all turned 20 degrees about the base.
     const auto cosine = [](double degrees) { return std::cos(degrees / 180.0 * 3.1416); };

@@ -36,13 +36,13 @@ class TestVista3D : public QObject
     Q_OBJECT
 
 private slots:
-    void eachSimulatorItsOwn_followedAndClosedWithIt();
+    void eachSimulatorItsOwn_followedAndGoneWithIt();
     void toolMarker_whereTheKinematicsToolProjects_data();
     void toolMarker_whereTheKinematicsToolProjects();
     void keys_moveTheCameraAlone();
 };
 
-void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
+void TestVista3D::eachSimulatorItsOwn_followedAndGoneWithIt()
 {
     MessageBoxCatcher boxes;
     Frame frame;
@@ -67,14 +67,13 @@ void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
     QCOMPARE(frame.area.activeSubWindow(), network3d->subWindow());
 
     control<QLineEdit>(network, "txtQ1")->setText(QStringLiteral("90"));
-    QTRY_COMPARE_WITH_TIMEOUT(theta(network3d, 1), QStringLiteral("90"), kWaitMs);
+    QTRY_COMPARE(theta(network3d, 1), QStringLiteral("90"));
     QCOMPARE(theta(serial3d, 1), QStringLiteral("0"));
 
-    network->subWindow()->close();
-    QVERIFY(!network3d->isLoaded());
-    QVERIFY(serial3d->isLoaded());
+    // Gone with its simulator (closed with it as every companion is, which the monitor's test
+    // shows).
     delete serial;
-    QVERIFY(!serial3d);
+    QVERIFY(!serial3d && network3d);
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects_data()
