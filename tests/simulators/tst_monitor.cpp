@@ -13,6 +13,7 @@
 #include <QFile>
 #include <QImage>
 #include <QLabel>
+#include <QPointer>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -123,10 +124,17 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
              qPrintable(control<QLabel>(networkMonitor, "lblEnlace")->text()));
     QVERIFY(control<CountersLine>(serialMonitor, "lblContadores")->text().contains(QStringLiteral("selector desconocido: 1")));
 
-    // Closed with its simulator.
+    // Asked for again from the other view, the same window comes to the front.
+    QVERIFY(fromMenu(serial, "picLateral", Qt::Key_M));
+    QCOMPARE(frame.area.findChildren<frmMonitor *>().size(), 2);
+    QCOMPARE(frame.area.activeSubWindow(), serialMonitor->subWindow());
+    // Closed with its simulator, and gone with it.
     network->subWindow()->close();
     QVERIFY(!networkMonitor->isLoaded());
     QVERIFY(serialMonitor->isLoaded());
+    const QPointer<frmMonitor> serialGone(serialMonitor);
+    delete serial;
+    QVERIFY(!serialGone);
 }
 
 void TestMonitor::plotAndSaved_forAKnownSequence()
