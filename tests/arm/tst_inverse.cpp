@@ -1,6 +1,6 @@
 #include "inverse.h"
-#include "posetable.h"
 #include "kinematics.h"
+#include "posetable.h"
 
 #include <QTest>
 
@@ -21,14 +21,6 @@ namespace {
 constexpr double kPi = 3.14159265358979323846;
 // The arm's lengths, from its drawing: shoulder height, the two links, the tool.
 constexpr double kShoulder = 9.75, kLink = 9.0, kTool = 3.125;
-
-ArmModel modelAt(const std::array<int, 4> &q)
-{
-    ArmModel model;
-    model.load(q);
-    model.chainProduct();
-    return model;
-}
 
 double distance(const Point3 &a, const Point3 &b)
 {

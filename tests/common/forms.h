@@ -1,14 +1,19 @@
 #pragma once
 
+#include <QApplication>
 #include <QByteArray>
+#include <QContextMenuEvent>
 #include <QHostAddress>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QTcpSocket>
 #include <QTest>
 
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 // Helpers for tests that open the program's windows as the main window does and talk to
 // them through real ports.
@@ -31,6 +36,24 @@ struct Frame
         area.activateWindow();
         (void)QTest::qWaitForWindowActive(&area);
     }
+    // A window loaded in the frame, which owns it as the main window owns its children.
+    template <typename Form, typename... Args>
+    Form *open(Args &&...args)
+    {
+        auto *form = new Form(std::forward<Args>(args)..., &area);
+        form->showIn(&area);
+        return form;
+    }
+    // The window of that class whose caption ends so, or null.
+    template <typename Form>
+    Form *find(const QString &captionEnd) const
+    {
+        for (Form *form : area.findChildren<Form *>()) {
+            if (form->windowTitle().endsWith(captionEnd))
+                return form;
+        }
+        return nullptr;
+    }
     QMdiArea area;
 };
 
@@ -47,6 +70,38 @@ T *control(const QWidget *form, const char *name)
 inline QString text(const QWidget *form, const char *name)
 {
     return control<QLineEdit>(form, name)->text();
+}
+
+inline QStringList texts(const QWidget *form, std::initializer_list<const char *> names)
+{
+    QStringList shown;
+    for (const char *name : names)
+        shown << text(form, name);
+    return shown;
+}
+
+// Where a simulator window says the tool is.
+inline QStringList readouts(const QWidget *form)
+{
+    return texts(form, {"txtPosicionX", "txtPosicionY", "txtPosicionZ"});
+}
+
+// Opens the context menu of a view, from the keyboard (Shift+F10) or with a right click, and
+// takes the entry of that key (Return: the first). False when no menu opened.
+inline bool fromMenu(QWidget *form, const char *view, Qt::Key key, bool keyboard = false)
+{
+    QWidget *area = control(form, view);
+    if (keyboard) {
+        area->setFocus();
+        QTest::keyClick(area, Qt::Key_F10, Qt::ShiftModifier);
+    } else {
+        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
+        QApplication::sendEvent(area, &click);
+    }
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (menu)
+        QTest::keyClick(menu, key);
+    return menu;
 }
 
 // The port a network window shows, which is the one it listens on.

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "kinematics.h"
+
 #include <array>
 
 // The forward kinematics' table: eight poses, Q1..Q4 in whole degrees, and where each puts
@@ -22,3 +24,12 @@ inline constexpr std::array<TablePose, 8> kTablePoses = {{
     {"45 30 -60 -90", {45, 30, -60, -90}, 12.936335, 12.936374, 11.312513},
     {"guide pose", {18, -18, -38, -52}, 15.753547, 5.118682, 20.958200},
 }};
+
+// The arm at those joint angles, its chain product worked out.
+inline arm::ArmModel modelAt(const std::array<int, 4> &q)
+{
+    arm::ArmModel model;
+    model.load(q);
+    model.chainProduct();
+    return model;
+}

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QPair>
 #include <QSqlDatabase>
@@ -55,6 +57,22 @@ inline bool execAll(const QString &path, const QStringList &statements)
         ok = std::all_of(statements.cbegin(), statements.cend(), [&query](const QString &s) { return query.exec(s); });
     });
     return ok;
+}
+
+// The employees' table as the program makes it.
+inline const QString kEmpleados =
+    QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY NOT NULL, Nombre TEXT)");
+
+// A new file in a new folder, with the table that the statement creates and these rows.
+inline bool create(const QString &path, const QString &createTable, const Rows &rows = {})
+{
+    QStringList statements{createTable, QStringLiteral("BEGIN")};
+    for (const auto &row : rows) {
+        statements << QStringLiteral("INSERT INTO %1 VALUES ('%2', '%3')")
+                          .arg(createTable.section(QLatin1Char(' '), 2, 2), row.first, row.second);
+    }
+    statements << QStringLiteral("COMMIT");
+    return QDir().mkpath(QFileInfo(path).absolutePath()) && execAll(path, statements);
 }
 
 // The file's bytes, to show that it was left untouched.

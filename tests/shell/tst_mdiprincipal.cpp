@@ -46,6 +46,14 @@ void trigger(const MDIPrincipal &frame, const char *entry)
     frame.findChild<QAction *>(QLatin1String(entry))->trigger();
 }
 
+// The commands that open the six child windows.
+void openAll(const MDIPrincipal &frame)
+{
+    for (const char *command : {"mnuControlar_MaquinaSerial", "mnuControlar_Internet", "mnuVer_Comunicacion_MaquinaSeral",
+                                "mnuVer_Comunicacion_Internet", "mnuVer_RegistroUsuarios", "mnuAyuda_Simulador"})
+        trigger(frame, command);
+}
+
 QList<QMdiSubWindow *> subWindows(const MDIPrincipal &frame)
 {
     return frame.findChild<QMdiArea *>()->subWindowList();
@@ -120,10 +128,8 @@ private slots:
     void everyWindow_controlsInPlaceNamedAndReachedByTab();
     void frameClose_runsTheChildrenClosingSteps();
     void restoredFrame_hasItsDesignedClientArea();
-    void salir_endsAtOnceKeepingTheRegistrysRecord_data();
-    void salir_endsAtOnceKeepingTheRegistrysRecord();
-    void stopSignal_endsAsSalirDoes_data();
-    void stopSignal_endsAsSalirDoes();
+    void salirOrAStopSignal_endsAtOnceKeepingTheRegistrysRecord_data();
+    void salirOrAStopSignal_endsAtOnceKeepingTheRegistrysRecord();
     void recordingThatCannotBeWritten_isToldInTheWindow();
     void schoolBoxes_showTheSettingsTexts();
 
@@ -141,13 +147,8 @@ void TestMdiPrincipal::commands_openOneInstanceEach_reopenedLoadsAgain()
 {
     MDIPrincipal frame(settings());
     frame.show();
-    const char *const commands[] = {"mnuControlar_MaquinaSerial", "mnuControlar_Internet",
-                                    "mnuVer_Comunicacion_MaquinaSeral", "mnuVer_Comunicacion_Internet",
-                                    "mnuVer_RegistroUsuarios", "mnuAyuda_Simulador"};
-    for (int round = 0; round < 2; ++round) {
-        for (const char *command : commands)
-            trigger(frame, command);
-    }
+    openAll(frame);
+    openAll(frame);
     QCOMPARE(subWindows(frame).size(), 6);
     QCOMPARE(frame.findChild<QMdiArea *>()->activeSubWindow()->widget()->objectName(),
              QStringLiteral("frmAyudaSimulador"));
@@ -174,9 +175,7 @@ void TestMdiPrincipal::everyWindow_controlsInPlaceNamedAndReachedByTab()
     MessageBoxCatcher boxes;  // the serial windows find no port
     MDIPrincipal frame(settings());
     frame.show();
-    for (const char *command : {"mnuControlar_MaquinaSerial", "mnuControlar_Internet", "mnuVer_Comunicacion_MaquinaSeral",
-                                "mnuVer_Comunicacion_Internet", "mnuVer_RegistroUsuarios", "mnuAyuda_Simulador"})
-        trigger(frame, command);
+    openAll(frame);
     QTRY_COMPARE(boxes.boxes().size(), 2);
     frame.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&frame));
@@ -257,66 +256,48 @@ void TestMdiPrincipal::restoredFrame_hasItsDesignedClientArea()
     QTRY_COMPARE_WITH_TIMEOUT(frame.findChild<QMdiArea *>()->size(), guide->sizeHint(), kWaitMs);
 }
 
-void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord_data()
+void TestMdiPrincipal::salirOrAStopSignal_endsAtOnceKeepingTheRegistrysRecord_data()
 {
+    QTest::addColumn<int>("signal");  // 0: "&Salir"
     QTest::addColumn<QString>("identifier");
     QTest::addColumn<bool>("written");
-    QTest::newRow("written to the database") << "E77" << true;
-    QTest::newRow("refused, kept beside it") << "A1" << false;
+    QTest::newRow("Salir, written to the database") << 0 << "E77" << true;
+    QTest::newRow("Salir, refused, kept beside it") << 0 << "A1" << false;
+#ifdef Q_OS_UNIX
+    QTest::newRow("Ctrl+C") << SIGINT << "E77" << true;
+    QTest::newRow("kill") << SIGTERM << "E77" << true;
+    QTest::newRow("logout") << SIGHUP << "E77" << true;
+#endif
 }
 
-void TestMdiPrincipal::salir_endsAtOnceKeepingTheRegistrysRecord()
+void TestMdiPrincipal::salirOrAStopSignal_endsAtOnceKeepingTheRegistrysRecord()
 {
+    QFETCH(int, signal);
     QFETCH(QString, identifier);
     QFETCH(bool, written);
     const QString database = databasePath();
-    QVERIFY(QDir().mkpath(QFileInfo(database).absolutePath()));
-    QVERIFY(SqliteFile::execAll(database, {QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY, Nombre TEXT)"),
-                                           QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Primera')")}));
+    QVERIFY(SqliteFile::create(database, SqliteFile::kEmpleados, {{"A1", "Primera"}}));
     QProcess child;
-    startChild(child, QStringLiteral("salir"), identifier);
+    startChild(child, signal ? QStringLiteral("senal") : QStringLiteral("salir"), identifier);
+#ifdef Q_OS_UNIX
+    if (signal) {
+        QVERIFY(child.waitForReadyRead(20000));
+        auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
+        QVERIFY(client);
+        QVERIFY(client->write("A21") == 3 && client->waitForBytesWritten(kWaitMs));
+        // The row is on disk with its message, whatever ends the program next.
+        const QString recording = m_data->filePath(QStringLiteral("mensajes.csv"));
+        QVERIFY(QTest::qWaitFor([&] { return SqliteFile::fileBytes(recording).contains("\"A21\",Q1=21"); }, kWaitMs));
+        ::kill(pid_t(child.processId()), signal);
+    }
+#endif
     QVERIFY(child.waitForFinished(20000));
     QCOMPARE(child.exitStatus(), QProcess::NormalExit);
     QCOMPARE(child.exitCode(), 0);
     const SqliteFile::Rows rows =
         SqliteFile::readRows(database, QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados WHERE Nombre = 'Ana'"));
-    QCOMPARE(rows.size(), written ? 1 : 0);
+    QCOMPARE(rows, written ? SqliteFile::Rows({{identifier, "Ana"}}) : SqliteFile::Rows());
     QCOMPARE(EmpleadosDb(database).keptRecord().has_value(), !written);
-}
-
-void TestMdiPrincipal::stopSignal_endsAsSalirDoes_data()
-{
-    QTest::addColumn<int>("signal");
-#ifdef Q_OS_UNIX
-    QTest::newRow("Ctrl+C") << SIGINT;
-    QTest::newRow("kill") << SIGTERM;
-    QTest::newRow("logout") << SIGHUP;
-#endif
-}
-
-void TestMdiPrincipal::stopSignal_endsAsSalirDoes()
-{
-#ifndef Q_OS_UNIX
-    QSKIP("the system has no stop signals");
-#else
-    QFETCH(int, signal);
-    const QString recording = m_data->filePath(QStringLiteral("mensajes.csv"));
-    QProcess child;
-    startChild(child, QStringLiteral("senal"), QStringLiteral("E77"));
-    QVERIFY(child.waitForReadyRead(20000));
-    auto client = connectTo(quint16(child.readLine().trimmed().toUInt()));
-    QVERIFY(client);
-    QVERIFY(client->write("A21") == 3 && client->waitForBytesWritten(kWaitMs));
-    // The row is on disk with its message, whatever ends the program next.
-    QVERIFY(QTest::qWaitFor([&] { return SqliteFile::fileBytes(recording).contains("\"A21\",Q1=21"); }, kWaitMs));
-    ::kill(pid_t(child.processId()), signal);
-    QVERIFY(child.waitForFinished(20000));
-    QCOMPARE(child.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(child.exitCode(), 0);
-    const SqliteFile::Rows rows =
-        SqliteFile::readRows(databasePath(), QStringLiteral("SELECT IdEmpleado, Nombre FROM Empleados"));
-    QCOMPARE(rows, (SqliteFile::Rows{{"E77", "Ana"}}));
-#endif
 }
 
 void TestMdiPrincipal::recordingThatCannotBeWritten_isToldInTheWindow()

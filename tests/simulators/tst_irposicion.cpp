@@ -5,38 +5,14 @@
 #include "frmirposicion.h"
 #include "frmvista3d.h"
 
-#include <QContextMenuEvent>
 #include <QDoubleSpinBox>
 #include <QListWidget>
-#include <QMenu>
 #include <QPushButton>
 #include <QTest>
 
 #include <cmath>
 
 using namespace Forms;
-
-namespace {
-
-// Takes an entry of a view's context menu by its access key.
-void fromMenu(QWidget *simulator, Qt::Key accessKey)
-{
-    QWidget *view = control(simulator, "picLateral");
-    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(view, &click);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    QTest::keyClick(menu, accessKey);
-}
-
-template <typename Form>
-Form *companion(const QMdiArea &area)
-{
-    const QList<Form *> found = area.findChildren<Form *>();
-    return found.isEmpty() ? nullptr : found.first();
-}
-
-} // namespace
 
 class TestIrAPosicion : public QObject
 {
@@ -50,12 +26,10 @@ void TestIrAPosicion::mover_leavesTheReadoutsAtTheTarget_the3dViewMarksIt()
 {
     Frame frame;
     frame.area.resize(1000, 900);
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    fromMenu(network, Qt::Key_3);
-    fromMenu(network, Qt::Key_I);
-    auto *goTo = companion<frmIrAPosicion>(frame.area);
-    auto *view3d = companion<frmVista3D>(frame.area);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    QVERIFY(fromMenu(network, "picLateral", Qt::Key_3) && fromMenu(network, "picLateral", Qt::Key_I));
+    auto *goTo = frame.find<frmIrAPosicion>(network->simulatorName());
+    auto *view3d = frame.find<frmVista3D>(network->simulatorName());
     QVERIFY(goTo && view3d);
     QCOMPARE(goTo->windowTitle(), QStringLiteral("Ir a posición - Internet"));
 
@@ -72,9 +46,9 @@ void TestIrAPosicion::mover_leavesTheReadoutsAtTheTarget_the3dViewMarksIt()
     control<QPushButton>(goTo, "cmdMover")->click();
 
     // The readouts, three decimals, within the error the window gave (and their rounding).
-    const double shown[3] = {text(network, "txtPosicionX").toDouble(), text(network, "txtPosicionY").toDouble(),
-                             text(network, "txtPosicionZ").toDouble()};
-    const double distance = std::hypot(shown[0] - target[0], shown[1] - target[1], shown[2] - target[2]);
+    const QStringList shown = readouts(network);
+    const double distance =
+        std::hypot(shown[0].toDouble() - target[0], shown[1].toDouble() - target[1], shown[2].toDouble() - target[2]);
     QVERIFY2(distance <= error + 0.0009, qPrintable(QStringLiteral("%1 > %2").arg(distance).arg(error)));
     QVERIFY(chosen.contains(QStringLiteral("Codo abajo")));
 

@@ -10,11 +10,10 @@
 #include "receiptlog.h"
 #include "serialportchoice.h"
 
-#include <QContextMenuEvent>
 #include <QFile>
 #include <QImage>
 #include <QLabel>
-#include <QMenu>
+#include <QPointer>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -36,22 +35,10 @@ Receipt receipt(qint64 ms, const char *bytes, protocol::Outcome::Kind kind, int 
     return r;
 }
 
-// Opens a simulator's monitor from its view's context menu, as a user with a mouse would.
-frmMonitor *openMonitor(QMdiArea &area, SimulatorForm *simulator)
+// A simulator's monitor, opened from its view's context menu by the entry's access key.
+frmMonitor *openMonitor(Frame &frame, SimulatorForm *simulator)
 {
-    QWidget *view = control(simulator, "picSuperior");
-    QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), view->mapToGlobal(QPoint(10, 10)));
-    QApplication::sendEvent(view, &click);
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    if (!menu)
-        return nullptr;
-    // "&Monitor…" by its access key.
-    QTest::keyClick(menu, Qt::Key_M);
-    for (frmMonitor *monitor : area.findChildren<frmMonitor *>()) {
-        if (monitor->windowTitle().endsWith(simulator->simulatorName()))
-            return monitor;
-    }
-    return nullptr;
+    return fromMenu(simulator, "picSuperior", Qt::Key_M) ? frame.find<frmMonitor>(simulator->simulatorName()) : nullptr;
 }
 
 // The rows a monitor shows: bytes as the recording escapes them, and the outcome's words.
@@ -116,12 +103,10 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
     QVERIFY(pty.start());
     Frame frame;
     SerialPortChoice choice(pty.devicePath());
-    auto *serial = new frmBrazo(&choice, &frame.area);
-    serial->showIn(&frame.area);
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    frmMonitor *serialMonitor = openMonitor(frame.area, serial);
-    frmMonitor *networkMonitor = openMonitor(frame.area, network);
+    auto *serial = frame.open<frmBrazo>(&choice);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    frmMonitor *serialMonitor = openMonitor(frame, serial);
+    frmMonitor *networkMonitor = openMonitor(frame, network);
     QVERIFY(serialMonitor && networkMonitor);
     QCOMPARE(serialMonitor->windowTitle(), QStringLiteral("Monitor - Maquina Serial"));
     QCOMPARE(networkMonitor->windowTitle(), QStringLiteral("Monitor - Internet"));
@@ -139,18 +124,24 @@ void TestMonitor::eachSimulatorItsOwn_withTheRightWords()
              qPrintable(control<QLabel>(networkMonitor, "lblEnlace")->text()));
     QVERIFY(control<CountersLine>(serialMonitor, "lblContadores")->text().contains(QStringLiteral("selector desconocido: 1")));
 
-    // Closed with its simulator.
+    // Asked for again from the other view, the same window comes to the front.
+    QVERIFY(fromMenu(serial, "picLateral", Qt::Key_M));
+    QCOMPARE(frame.area.findChildren<frmMonitor *>().size(), 2);
+    QCOMPARE(frame.area.activeSubWindow(), serialMonitor->subWindow());
+    // Closed with its simulator, and gone with it.
     network->subWindow()->close();
     QVERIFY(!networkMonitor->isLoaded());
     QVERIFY(serialMonitor->isLoaded());
+    const QPointer<frmMonitor> serialGone(serialMonitor);
+    delete serial;
+    QVERIFY(!serialGone);
 }
 
 void TestMonitor::plotAndSaved_forAKnownSequence()
 {
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    frmMonitor *monitor = openMonitor(frame.area, network);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    frmMonitor *monitor = openMonitor(frame, network);
     QVERIFY(monitor);
     auto client = connectTo(shownPort(network));
     QVERIFY(client);
@@ -160,14 +151,14 @@ void TestMonitor::plotAndSaved_forAKnownSequence()
 
     // Each joint's curve steps to every angle it took, in order, one point a message.
     auto *plot = monitor->findChild<MonitorPlot *>();
-    QList<double> q1;
-    for (const QPointF &point : plot->points(0))
-        q1 << point.y();
-    QCOMPARE(q1, (QList<double>{10, 20, 20, 20}));
-    QList<double> q4;
-    for (const QPointF &point : plot->points(3))
-        q4 << point.y();
-    QCOMPARE(q4, (QList<double>{-90, -90, -90, 0}));
+    const auto values = [plot](int curve) {
+        QList<double> ys;
+        for (const QPointF &point : plot->points(curve))
+            ys << point.y();
+        return ys;
+    };
+    QCOMPARE(values(0), (QList<double>{10, 20, 20, 20}));
+    QCOMPARE(values(3), (QList<double>{-90, -90, -90, 0}));
     // X of the last pose, (20, -5, 0, 0): the links raised 5 degrees, the tool 85 degrees
     // below the horizontal, all turned 20 degrees about the base.
     const auto cosine = [](double degrees) { return std::cos(degrees / 180.0 * 3.1416); };

@@ -1,66 +1,27 @@
+#include "armpanel.h"
 #include "armview3d.h"
 #include "camera.h"
 #include "conversions.h"
 #include "forms.h"
-#include "frmbrazo.h"
 #include "frminternetservidor.h"
 #include "frmvista3d.h"
-#include "messageboxcatcher.h"
 #include "posetable.h"
-#include "serialportchoice.h"
 
 #include <QCheckBox>
-#include <QContextMenuEvent>
-#include <QMenu>
-#include <QPointer>
 #include <QTableWidget>
 #include <QTest>
 
 using namespace Forms;
 
+Q_DECLARE_METATYPE(const TablePose *)
+
 namespace {
 
 const QString kInternet = QStringLiteral("Vista 3D - Internet");
-const QString kSerial = QStringLiteral("Vista 3D - Maquina Serial");
-
-// Asks a view of a simulator for the 3D view through its context menu, from the keyboard
-// or with a right click, and takes the menu's entry with Return.
-void request(QWidget *simulator, const char *view, bool keyboard)
-{
-    QWidget *area = control(simulator, view);
-    if (keyboard) {
-        area->setFocus();
-        QTest::keyClick(area, Qt::Key_F10, Qt::ShiftModifier);
-    } else {
-        QContextMenuEvent click(QContextMenuEvent::Mouse, QPoint(10, 10), area->mapToGlobal(QPoint(10, 10)));
-        QApplication::sendEvent(area, &click);
-    }
-    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    QTest::keyClick(menu, Qt::Key_Return);
-}
-
-frmVista3D *window3d(const QMdiArea &area, const QString &caption)
-{
-    for (frmVista3D *form : area.findChildren<frmVista3D *>()) {
-        if (form->windowTitle() == caption)
-            return form;
-    }
-    return nullptr;
-}
 
 QString theta(const QWidget *window, int link)
 {
     return control<QTableWidget>(window, "tblParametros")->item(link - 1, 1)->text();
-}
-
-// The joint entries and the readouts.
-QStringList entriesAndReadouts(const QWidget *simulator)
-{
-    QStringList texts;
-    for (const char *box : {"txtQ1", "txtQ2", "txtQ3", "txtQ4", "txtPosicionX", "txtPosicionY", "txtPosicionZ"})
-        texts << text(simulator, box);
-    return texts;
 }
 
 } // namespace
@@ -70,78 +31,52 @@ class TestVista3D : public QObject
     Q_OBJECT
 
 private slots:
-    void eachSimulatorItsOwn_followedAndClosedWithIt();
+    void eachSimulatorItsOwn_followsItsArm();
     void toolMarker_whereTheKinematicsToolProjects_data();
     void toolMarker_whereTheKinematicsToolProjects();
     void keys_moveTheCameraAlone();
 };
 
-void TestVista3D::eachSimulatorItsOwn_followedAndClosedWithIt()
+// Each its own, as every companion is (the monitor's test shows their life), and following
+// its own simulator's arm.
+void TestVista3D::eachSimulatorItsOwn_followsItsArm()
 {
-    MessageBoxCatcher boxes;
     Frame frame;
-    SerialPortChoice choice(kMissingDevice);
-    auto *serial = new frmBrazo(&choice, &frame.area);
-    serial->showIn(&frame.area);
-    QTRY_COMPARE_WITH_TIMEOUT(boxes.boxes().size(), 1, kWaitMs);
-    // The port's box took the focus with it.
-    frame.area.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&frame.area));
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-
-    request(network, "picLateral", true);
-    request(serial, "picSuperior", false);
-    const QPointer<frmVista3D> network3d = window3d(frame.area, kInternet);
-    const QPointer<frmVista3D> serial3d = window3d(frame.area, kSerial);
-    QVERIFY(network3d && serial3d);
-    QCOMPARE(frame.area.activeSubWindow(), serial3d->subWindow());
-    // Asked again from the other view, the same window comes to the front.
-    request(network, "picSuperior", false);
-    QCOMPARE(frame.area.findChildren<frmVista3D *>().size(), 2);
-    QCOMPARE(frame.area.activeSubWindow(), network3d->subWindow());
-
-    control<QLineEdit>(network, "txtQ1")->setText(QStringLiteral("90"));
-    QTRY_COMPARE_WITH_TIMEOUT(theta(network3d, 1), QStringLiteral("90"), kWaitMs);
-    QCOMPARE(theta(serial3d, 1), QStringLiteral("0"));
-
-    network->subWindow()->close();
-    QVERIFY(!network3d->isLoaded());
-    QVERIFY(serial3d->isLoaded());
-    delete serial;
-    QVERIFY(!serial3d);
+    frmInternetServidor *simulators[2] = {frame.open<frmInternetServidor>(kAnyPort),
+                                          frame.open<frmInternetServidor>(kAnyPort)};
+    QWidget *views[2] = {};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(fromMenu(simulators[i], "picLateral", Qt::Key_Return, true));
+        views[i] = frame.area.activeSubWindow()->widget();
+    }
+    QVERIFY(views[0] != views[1]);
+    control<QLineEdit>(simulators[0], "txtQ1")->setText(QStringLiteral("90"));
+    QTRY_COMPARE(theta(views[0], 1), QStringLiteral("90"));
+    QCOMPARE(theta(views[1], 1), QStringLiteral("0"));
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects_data()
 {
-    QTest::addColumn<QList<int>>("q");
-    QTest::addColumn<QList<double>>("tool");
+    QTest::addColumn<const TablePose *>("pose");
     for (const TablePose &pose : kTablePoses)
-        QTest::newRow(pose.name) << QList<int>(pose.q.begin(), pose.q.end()) << QList<double>{pose.x, pose.y, pose.z};
+        QTest::newRow(pose.name) << &pose;
 }
 
 void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
 {
-    QFETCH(QList<int>, q);
-    QFETCH(QList<double>, tool);
+    QFETCH(const TablePose *, pose);
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
-    request(network, "picLateral", true);
-    frmVista3D *window = window3d(frame.area, kInternet);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
+    QVERIFY(fromMenu(network, "picLateral", Qt::Key_Return, true));
+    frmVista3D *window = frame.find<frmVista3D>(kInternet);
     QVERIFY(window);
-    for (int joint = 1; joint <= 4; ++joint) {
-        const QByteArray entry = "txtQ" + QByteArray::number(joint);
-        control<QLineEdit>(network, entry.constData())->setText(QString::number(q[joint - 1]));
-    }
+    network->arm()->setJointTexts(pose->q);
     // In the readouts' format, also for the opening pose, which the readouts do not show yet.
-    const QString x = Conversions::toFixed(tool[0]);
-    const QString y = Conversions::toFixed(tool[1]);
-    const QString z = Conversions::toFixed(tool[2]);
     auto *view = control<ArmView3D>(window, "picVista3D");
-    QTRY_COMPARE_WITH_TIMEOUT(view->accessibleDescription(),
-                              QStringLiteral("Herramienta en X %1, Y %2, Z %3").arg(x, y, z), kWaitMs);
-    const arm::ScreenPoint projected = arm::Camera().project({tool[0], tool[1], tool[2]}, view->width(), view->height());
+    QTRY_COMPARE(view->accessibleDescription(),
+                 QStringLiteral("Herramienta en X %1, Y %2, Z %3")
+                     .arg(Conversions::toFixed(pose->x), Conversions::toFixed(pose->y), Conversions::toFixed(pose->z)));
+    const arm::ScreenPoint projected = arm::Camera().project({pose->x, pose->y, pose->z}, view->width(), view->height());
     const QImage picture = view->grab().toImage();
     const QPoint at(qRound(projected.x), qRound(projected.y));
     QVERIFY(picture.rect().contains(at));
@@ -159,16 +94,15 @@ void TestVista3D::toolMarker_whereTheKinematicsToolProjects()
 void TestVista3D::keys_moveTheCameraAlone()
 {
     Frame frame;
-    auto *network = new frmInternetServidor(kAnyPort, &frame.area);
-    network->showIn(&frame.area);
+    auto *network = frame.open<frmInternetServidor>(kAnyPort);
     control<QLineEdit>(network, "txtQ2")->setText(QStringLiteral("30"));
-    request(network, "picSuperior", true);
-    frmVista3D *window = window3d(frame.area, kInternet);
+    QVERIFY(fromMenu(network, "picSuperior", Qt::Key_Return, true));
+    frmVista3D *window = frame.find<frmVista3D>(kInternet);
     QVERIFY(window);
     auto *view = control<ArmView3D>(window, "picVista3D");
     // The window opens ready for the keys.
     QTRY_VERIFY_WITH_TIMEOUT(view->hasFocus(), kWaitMs);
-    const QStringList shown = entriesAndReadouts(network);
+    const QStringList shown = texts(network, {"txtQ1", "txtQ2", "txtQ3", "txtQ4"}) + readouts(network);
     const QString description = view->accessibleDescription();
 
     // Each key after a turn, a zoom and Home: the sign of the change in yaw, pitch and
@@ -189,7 +123,7 @@ void TestVista3D::keys_moveTheCameraAlone()
         QCOMPARE(sign(camera.pitchDeg - arm::Camera::kPitchDeg), step.change[1]);
         QCOMPARE(sign(camera.distance - arm::Camera::kDistance), step.change[2]);
     }
-    QCOMPARE(entriesAndReadouts(network), shown);
+    QCOMPARE(texts(network, {"txtQ1", "txtQ2", "txtQ3", "txtQ4"}) + readouts(network), shown);
     QCOMPARE(view->accessibleDescription(), description);
 }
 

@@ -21,13 +21,8 @@ namespace {
 
 const QString kOther = QStringLiteral("other");
 
-const QString kCreate = QStringLiteral("CREATE TABLE Empleados (IdEmpleado TEXT PRIMARY KEY NOT NULL, Nombre TEXT)");
-
 // What another program does to the file between the reading of the table and a write.
-struct Meanwhile
-{
-    bool (*run)(QSqlDatabase &other, const QString &path) = nullptr;
-};
+using Meanwhile = bool (*)(QSqlDatabase &other, const QString &path);
 
 bool nothing(QSqlDatabase &, const QString &) { return true; }
 bool lock(QSqlDatabase &other, const QString &) { return other.open() && QSqlQuery(other).exec("BEGIN IMMEDIATE"); }
@@ -91,7 +86,7 @@ void TestEmpleadosDb::open_data()
     QTest::addColumn<QString>("held");
     QTest::addColumn<Status>("status");
 
-    const QStringList ours{kCreate, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")};
+    const QStringList ours{SqliteFile::kEmpleados, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")};
     QTest::newRow("new file") << QByteArray() << QStringList() << "" << Status::Open;
     QTest::newRow("this program's table") << QByteArray() << ours << "" << Status::Open;
     QTest::newRow("not a database") << QByteArray("A1;Ana\n") << QStringList() << "" << Status::Failed;
@@ -144,8 +139,7 @@ void TestEmpleadosDb::open()
 
 void TestEmpleadosDb::readOnlyFile_isReadAndItsWritesRefused()
 {
-    QVERIFY(QDir().mkpath(QFileInfo(m_path).absolutePath()));
-    QVERIFY(SqliteFile::execAll(m_path, {kCreate, QStringLiteral("INSERT INTO Empleados VALUES ('A1', 'Ana')")}));
+    QVERIFY(SqliteFile::create(m_path, SqliteFile::kEmpleados, {{"A1", "Ana"}}));
     if (!SqliteFile::setReadOnly(m_path, true) || QFile(m_path).open(QIODevice::ReadWrite))
         QSKIP("this system lets this user write the file all the same");
     EmpleadosDb db(m_path);
@@ -168,15 +162,15 @@ void TestEmpleadosDb::explain_data()
     QTest::addColumn<Meanwhile>("meanwhile");
     QTest::addColumn<QString>("says");
     const QVariant other(QStringLiteral("B9"));
-    QTest::newRow("duplicate identifier") << QVariant("A1") << Meanwhile{nothing} << "ya lo tiene otro empleado";
-    QTest::newRow("blank identifier") << QVariant("  ") << Meanwhile{nothing} << "no puede quedar vacío";
-    QTest::newRow("no identifier") << QVariant(QString()) << Meanwhile{nothing} << "no puede quedar vacío";
-    QTest::newRow("locked by another program") << other << Meanwhile{lock} << "otro programa está usando";
-    QTest::newRow("record deleted by another program") << other << Meanwhile{deleteB2} << "otro programa eliminó";
+    QTest::newRow("duplicate identifier") << QVariant("A1") << Meanwhile(nothing) << "ya lo tiene otro empleado";
+    QTest::newRow("blank identifier") << QVariant("  ") << Meanwhile(nothing) << "no puede quedar vacío";
+    QTest::newRow("no identifier") << QVariant(QString()) << Meanwhile(nothing) << "no puede quedar vacío";
+    QTest::newRow("locked by another program") << other << Meanwhile(lock) << "otro programa está usando";
+    QTest::newRow("record deleted by another program") << other << Meanwhile(deleteB2) << "otro programa eliminó";
 #ifndef Q_OS_WIN
     // Windows lets no file be deleted or renamed while a program has it open.
-    QTest::newRow("file deleted") << other << Meanwhile{deleteFile} << "ya no es el que se abrió";
-    QTest::newRow("file replaced by a copy") << other << Meanwhile{replaceFile} << "ya no es el que se abrió";
+    QTest::newRow("file deleted") << other << Meanwhile(deleteFile) << "ya no es el que se abrió";
+    QTest::newRow("file replaced by a copy") << other << Meanwhile(replaceFile) << "ya no es el que se abrió";
 #endif
 }
 
@@ -194,7 +188,7 @@ void TestEmpleadosDb::explain()
     QVERIFY(model->select());
     QSqlDatabase other = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), kOther);
     other.setDatabaseName(m_path);
-    QVERIFY(meanwhile.run(other, m_path));
+    QVERIFY(meanwhile(other, m_path));
 
     QVERIFY(model->setData(model->index(1, 0), id) && model->setData(model->index(1, 1), "Bruno"));
     QVERIFY(!model->submitAll());

@@ -1,3 +1,4 @@
+#include "deleteinside.h"
 #include "forms.h"
 #include "oneclientserver.h"
 
@@ -6,8 +7,6 @@
 #include <QSignalSpy>
 #include <QTcpSocket>
 #include <QTest>
-
-#include <functional>
 
 #include <netinet/in.h>
 #include <netinet/tcp.h>
@@ -35,10 +34,6 @@ struct Events
     QStringList log;
 };
 
-using Deleter = std::function<void()>;
-// Connects the deleter to one of the server's signals.
-using Watch = std::function<void(OneClientServer *, Deleter)>;
-
 bool mayListenOn1007()
 {
     QFile start(QStringLiteral("/proc/sys/net/ipv4/ip_unprivileged_port_start"));
@@ -46,8 +41,6 @@ bool mayListenOn1007()
 }
 
 } // namespace
-
-Q_DECLARE_METATYPE(Watch)
 
 class TestOneClientServer : public QObject
 {
@@ -216,22 +209,23 @@ void TestOneClientServer::failedAccept_listensAgain()
 void TestOneClientServer::destroyedInsideOwnSignal_data()
 {
     // Each row deletes the server from inside that signal.
-    QTest::addColumn<Watch>("watch");
-    QTest::newRow("ready") << Watch([](OneClientServer *s, Deleter d) { QObject::connect(s, &Link::ready, s, d); });
-    QTest::newRow("received") << Watch([](OneClientServer *s, Deleter d) { QObject::connect(s, &Link::received, s, d); });
-    QTest::newRow("closed") << Watch([](OneClientServer *s, Deleter d) { QObject::connect(s, &Link::closed, s, d); });
-    QTest::newRow("listening again") << Watch([](OneClientServer *s, Deleter d) {
-        // The first listening() is open()'s own.
-        QObject::connect(s, &OneClientServer::ready, s, [s, d] { QObject::connect(s, &OneClientServer::listening, s, d); });
+    QTest::addColumn<DeleteInside>("watch");
+    QTest::newRow("ready") << deleteInside(&Link::ready);
+    QTest::newRow("received") << deleteInside(&Link::received);
+    QTest::newRow("closed") << deleteInside(&Link::closed);
+    // The first listening() is open()'s own.
+    QTest::newRow("listening again") << DeleteInside([](QObject *server) {
+        auto *s = static_cast<OneClientServer *>(server);
+        QObject::connect(s, &OneClientServer::ready, s, [s] { deleteInside(&OneClientServer::listening)(s); });
     });
 }
 
 void TestOneClientServer::destroyedInsideOwnSignal()
 {
-    QFETCH(Watch, watch);
+    QFETCH(DeleteInside, watch);
     auto *server = new OneClientServer(0, this);
     QPointer<OneClientServer> alive(server);
-    watch(server, [server] { delete server; });
+    watch(server);
     QVERIFY(server->open());
     const quint16 port = server->port();
 

@@ -9,21 +9,13 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
-#include <QVBoxLayout>
 
+#include <functional>
 #include <memory>
 
 using SqliteFile::Rows;
-
-namespace {
-
 // What the user does with the navigator before typing.
-struct Steps
-{
-    void (*run)(RecordNavigator &navigator) = nullptr;
-};
-
-} // namespace
+using Steps = std::function<void(RecordNavigator &)>;
 
 Q_DECLARE_METATYPE(Steps)
 
@@ -46,7 +38,11 @@ private slots:
     void typing_needsARecordToGoInto();
 
 private:
-    void createTable(const Rows &rows);
+    void createTable(const Rows &rows)
+    {
+        QVERIFY(SqliteFile::create(
+            m_path, QStringLiteral("CREATE TABLE people (id TEXT PRIMARY KEY NOT NULL CHECK (id <> ''), name TEXT)"), rows));
+    }
     bool openNavigator();
     void click(const char *button);
     Rows stored() const
@@ -70,13 +66,9 @@ void TestRecordNavigator::init()
     m_dir = std::make_unique<QTemporaryDir>();
     m_path = m_dir->filePath(QStringLiteral("people.db"));
     m_host = std::make_unique<QWidget>();
-    auto *layout = new QVBoxLayout(m_host.get());
     m_id = new QLineEdit(m_host.get());
     m_name = new QLineEdit(m_host.get());
     m_navigator = new RecordNavigator(m_host.get());
-    layout->addWidget(m_id);
-    layout->addWidget(m_name);
-    layout->addWidget(m_navigator);
     m_navigator->bind(m_id, QStringLiteral("id"));
     m_navigator->bind(m_name, QStringLiteral("name"));
     m_failures = std::make_unique<QSignalSpy>(m_navigator, &RecordNavigator::failed);
@@ -90,16 +82,6 @@ void TestRecordNavigator::cleanup()
     m_host.reset();
     QSqlDatabase::removeDatabase(QStringLiteral("navigator"));
     m_dir.reset();
-}
-
-void TestRecordNavigator::createTable(const Rows &rows)
-{
-    QStringList statements{QStringLiteral("CREATE TABLE people (id TEXT PRIMARY KEY NOT NULL CHECK (id <> ''), name TEXT)"),
-                           QStringLiteral("BEGIN")};
-    for (const auto &row : rows)
-        statements << QStringLiteral("INSERT INTO people VALUES ('%1', '%2')").arg(row.first, row.second);
-    statements << QStringLiteral("COMMIT");
-    QVERIFY(SqliteFile::execAll(m_path, statements));
 }
 
 bool TestRecordNavigator::openNavigator()
@@ -262,16 +244,16 @@ void TestRecordNavigator::typing_needsARecordToGoInto_data()
     QTest::addColumn<Steps>("steps");
     QTest::addColumn<bool>("takesText");
     const Rows two{{"A1", "Ana"}, {"B2", "Beto"}};
-    QTest::newRow("empty table") << Rows() << Steps{[](RecordNavigator &) {}} << false;
-    QTest::newRow("a record") << two << Steps{[](RecordNavigator &) {}} << true;
+    QTest::newRow("empty table") << Rows() << Steps([](RecordNavigator &) {}) << false;
+    QTest::newRow("a record") << two << Steps([](RecordNavigator &) {}) << true;
     QTest::newRow("a new record left blank") << Rows()
-                                             << Steps{[](RecordNavigator &n) { n.addNew(), n.moveFirst(); }} << false;
-    QTest::newRow("a deleted record") << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(); }} << false;
+                                             << Steps([](RecordNavigator &n) { n.addNew(), n.moveFirst(); }) << false;
+    QTest::newRow("a deleted record") << two << Steps([](RecordNavigator &n) { n.deleteCurrent(); }) << false;
     QTest::newRow("deleted, then moved off")
-        << two << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << true;
+        << two << Steps([](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }) << true;
     QTest::newRow("the last one deleted, then moved off")
-        << Rows{{"A1", "Ana"}} << Steps{[](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }} << false;
-    QTest::newRow("record set closed") << two << Steps{[](RecordNavigator &n) { n.close(); }} << false;
+        << Rows{{"A1", "Ana"}} << Steps([](RecordNavigator &n) { n.deleteCurrent(), n.moveNext(); }) << false;
+    QTest::newRow("record set closed") << two << Steps([](RecordNavigator &n) { n.close(); }) << false;
 }
 
 void TestRecordNavigator::typing_needsARecordToGoInto()
@@ -283,7 +265,7 @@ void TestRecordNavigator::typing_needsARecordToGoInto()
     m_navigator->setNoRecordHint(hint);
     createTable(rows);
     QVERIFY(openNavigator());
-    steps.run(*m_navigator);
+    steps(*m_navigator);
     const QString before = m_id->text();
     QTest::keyClicks(m_id, "9");
     QTest::keyClicks(m_name, "z");

@@ -1,7 +1,9 @@
+#include "deleteinside.h"
 #include "ptypair.h"
 #include "seriallink.h"
 
 #include <QFile>
+#include <QPointer>
 #include <QSerialPort>
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -38,6 +40,8 @@ private slots:
     void received_moreThanTheBuffer_losesNothing();
     void write_putsExactBytesOnTheLine_clearDropsUnread();
     void farEndGoesAway_reportedOnceAndClosed();
+    void destroyedInsideOwnSignal_data();
+    void destroyedInsideOwnSignal();
 
 private:
     SerialSettings settings() const { return {m_pty->devicePath()}; }
@@ -159,6 +163,29 @@ void TestSerialLink::farEndGoesAway_reportedOnceAndClosed()
     QVERIFY(!link.isOpen());
     QTest::qWait(200);
     QCOMPARE(failed.count(), 1);
+}
+
+void TestSerialLink::destroyedInsideOwnSignal_data()
+{
+    QTest::addColumn<DeleteInside>("watch");
+    QTest::newRow("ready") << deleteInside(&Link::ready);
+    QTest::newRow("received") << deleteInside(&Link::received);
+    QTest::newRow("sent") << deleteInside(&Link::sent);
+    QTest::newRow("failed") << deleteInside(&Link::failed);
+}
+
+void TestSerialLink::destroyedInsideOwnSignal()
+{
+    QFETCH(DeleteInside, watch);
+    auto *link = new SerialLink(settings(), this);
+    const QPointer<SerialLink> alive(link);
+    watch(link);
+    QVERIFY(link->open());
+    // Bytes each way, then, for the link that is still there, the line ends.
+    QVERIFY(link->write("A45") && m_pty->writePeer("B30"));
+    if (!QTest::qWaitFor([&] { return !alive; }, 500))
+        m_pty->hangUp();
+    QTRY_VERIFY(!alive);
 }
 
 QTEST_GUILESS_MAIN(TestSerialLink)

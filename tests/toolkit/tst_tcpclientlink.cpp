@@ -1,3 +1,4 @@
+#include "deleteinside.h"
 #include "forms.h"
 #include "tcpclientlink.h"
 
@@ -7,16 +8,11 @@
 #include <QTcpSocket>
 #include <QTest>
 
-#include <functional>
 #include <memory>
 
 using Forms::kWaitMs;
 
 namespace {
-
-using Deleter = std::function<void()>;
-// Connects the deleter to one of the link's signals.
-using Watch = std::function<void(TcpClientLink *, Deleter)>;
 
 // A server that takes one client, sends it what it is given and can hang up on it.
 struct Server
@@ -36,8 +32,6 @@ struct Server
 };
 
 } // namespace
-
-Q_DECLARE_METATYPE(Watch)
 
 class TestTcpClientLink : public QObject
 {
@@ -93,20 +87,17 @@ void TestTcpClientLink::nobodyListening_failsWithItsCause()
 
 void TestTcpClientLink::destroyedInsideOwnSignal_data()
 {
-    QTest::addColumn<Watch>("watch");
+    QTest::addColumn<DeleteInside>("watch");
     QTest::addColumn<bool>("listening");
-    QTest::newRow("ready") << Watch([](TcpClientLink *l, Deleter d) { QObject::connect(l, &Link::ready, l, d); }) << true;
-    QTest::newRow("received") << Watch([](TcpClientLink *l, Deleter d) { QObject::connect(l, &Link::received, l, d); })
-                              << true;
-    QTest::newRow("closed") << Watch([](TcpClientLink *l, Deleter d) { QObject::connect(l, &Link::closed, l, d); })
-                            << true;
-    QTest::newRow("failed") << Watch([](TcpClientLink *l, Deleter d) { QObject::connect(l, &Link::failed, l, d); })
-                            << false;
+    QTest::newRow("ready") << deleteInside(&Link::ready) << true;
+    QTest::newRow("received") << deleteInside(&Link::received) << true;
+    QTest::newRow("closed") << deleteInside(&Link::closed) << true;
+    QTest::newRow("failed") << deleteInside(&Link::failed) << false;
 }
 
 void TestTcpClientLink::destroyedInsideOwnSignal()
 {
-    QFETCH(Watch, watch);
+    QFETCH(DeleteInside, watch);
     QFETCH(bool, listening);
     Server server;
     const quint16 port = server.port();
@@ -114,7 +105,7 @@ void TestTcpClientLink::destroyedInsideOwnSignal()
         server.listener.close();
     auto *link = new TcpClientLink(QStringLiteral("127.0.0.1"), port, this);
     const QPointer<TcpClientLink> alive(link);
-    watch(link, [link] { delete link; });
+    watch(link);
     QVERIFY(link->open());
     // The server hangs up once the greeting is out, for the link that is still there.
     (void)QTest::qWaitFor([&] { return !alive || server.client; }, kWaitMs);

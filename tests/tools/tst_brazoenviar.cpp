@@ -71,10 +71,7 @@ struct Simulator
         form->showIn(&frame.area);
         window = form;
     }
-    QStringList readouts() const
-    {
-        return {text(window, "txtPosicionX"), text(window, "txtPosicionY"), text(window, "txtPosicionZ")};
-    }
+    QStringList readouts() const { return Forms::readouts(window); }
 
     PtyPair pty;
     std::unique_ptr<SerialPortChoice> port;
@@ -104,18 +101,14 @@ class TestBrazoEnviar : public QObject
     Q_OBJECT
 
 private slots:
-    void poses_moveTheArm_andTheirRecordingReplays_data();
-    void poses_moveTheArm_andTheirRecordingReplays();
-    void posesAfterAnotherSender_endWhereTheFileSays();
+    void poses_moveTheArmMessageByMessage_andTheirRecordingReplays_data();
+    void poses_moveTheArmMessageByMessage_andTheirRecordingReplays();
     void position_putsTheToolWithinTheErrorItPrints();
-    void unreachablePosition_sendsNothing();
-    void lineEnds_everyMessageTakenThoughReadTogether_data();
-    void lineEnds_everyMessageTakenThoughReadTogether();
     void wrongInputOrLink_saysWhatAndWhere_data();
     void wrongInputOrLink_saysWhatAndWhere();
 };
 
-void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays_data()
+void TestBrazoEnviar::poses_moveTheArmMessageByMessage_andTheirRecordingReplays_data()
 {
     QTest::addColumn<bool>("serial");
     QTest::addColumn<QString>("source");
@@ -123,7 +116,7 @@ void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays_data()
     QTest::newRow("serie") << true << "serie";
 }
 
-void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays()
+void TestBrazoEnviar::poses_moveTheArmMessageByMessage_andTheirRecordingReplays()
 {
     QFETCH(bool, serial);
     QFETCH(QString, source);
@@ -133,35 +126,27 @@ void TestBrazoEnviar::poses_moveTheArm_andTheirRecordingReplays()
     {
         Simulator simulator(serial, log);
         QSignalSpy updates(simulator.window->findChild<ArmPanel *>(), &ArmPanel::armUpdated);
-        const Run run = send(simulator.link << "--poses" << "-",
+        // No pause of the sender's own: the simulator reads several messages at once, and
+        // the line ends keep them apart.
+        const Run run = send(simulator.link << "--intervalo" << "0" << "--fin-de-linea" << "--poses" << "-",
                              "# the first pose sends all four\n10 0 0 -90 100\n\n18 -18 -38 -52  # all four\n");
         QVERIFY2(run.status == 0, qPrintable(run.error));
-        // One update per message that moves: none of them came with another.
-        QCOMPARE(updates.count(), 5);
+        QVERIFY2(!run.error.contains("Aviso"), qPrintable(run.error));
         QTRY_COMPARE(simulator.readouts(), finalReadouts);
+        // One update per message, none of them lost in another: each text, its line end
+        // included, differs from the entry's.
+        QCOMPARE(updates.count(), 8);
     }
     const QString from = source + QStringLiteral(",\"");
-    QCOMPARE(receives(log), (QStringList{from + "A10\",Q1=10", from + "B0\",mismo texto", from + "C0\",mismo texto",
-                                          from + "D-90\",mismo texto", from + "A18\",Q1=18", from + "B-18\",Q2=-18",
-                                          from + "C-38\",Q3=-38", from + "D-52\",Q4=-52"}));
+    QCOMPARE(receives(log), (QStringList{from + "A10\\x0D\\x0A\",Q1=10", from + "B0\\x0D\\x0A\",Q2=0",
+                                          from + "C0\\x0D\\x0A\",Q3=0", from + "D-90\\x0D\\x0A\",Q4=-90",
+                                          from + "A18\\x0D\\x0A\",Q1=18", from + "B-18\\x0D\\x0A\",Q2=-18",
+                                          from + "C-38\\x0D\\x0A\",Q3=-38", from + "D-52\\x0D\\x0A\",Q4=-52"}));
 
     Simulator again(serial, dir.filePath(QStringLiteral("otra.csv")));
     const Run replay = send(again.link << "--reproducir" << log << "--velocidad" << "3");
     QVERIFY2(replay.status == 0, qPrintable(replay.error));
     QTRY_COMPARE(again.readouts(), finalReadouts);
-}
-
-void TestBrazoEnviar::posesAfterAnotherSender_endWhereTheFileSays()
-{
-    QTemporaryDir dir;
-    Simulator simulator(false, dir.filePath(QStringLiteral("registro.csv")));
-    const QStringList link = simulator.link;
-    Run run = send(QStringList(link) << "A18" << "B-18" << "C-38" << "D-52");
-    QVERIFY2(run.status == 0, qPrintable(run.error));
-    // The file's first pose is the one the simulator opens with: the arm goes back there.
-    run = send(QStringList(link) << "--poses" << "-", "0 0 0 -90\n");
-    QVERIFY2(run.status == 0, qPrintable(run.error));
-    QTRY_COMPARE(simulator.readouts(), (QStringList{"21.125", "00.000", "09.750"}));
 }
 
 void TestBrazoEnviar::position_putsTheToolWithinTheErrorItPrints()
@@ -186,48 +171,6 @@ void TestBrazoEnviar::position_putsTheToolWithinTheErrorItPrints()
     QVERIFY2(away <= error + 0.0009, qPrintable(readouts.join(' ') + " error " + match.captured(6)));
 }
 
-void TestBrazoEnviar::unreachablePosition_sendsNothing()
-{
-    QTemporaryDir dir;
-    const QString log = dir.filePath(QStringLiteral("registro.csv"));
-    Simulator simulator(false, log);
-    const Run run = send(QStringList(simulator.link) << "--posicion" << "30,0,0");
-    QCOMPARE(run.status, 2);
-    QVERIFY2(run.error.contains("El punto está a 31.545 del hombro"), qPrintable(run.error));
-    QCOMPARE(run.output, QString());
-    // Whatever the first sender could have sent comes before what the second sends.
-    QCOMPARE(send(QStringList(simulator.link) << "A5").status, 0);
-    QTRY_COMPARE(receives(log), QStringList{"tcp 127.0.0.1,\"A5\",Q1=5"});
-}
-
-void TestBrazoEnviar::lineEnds_everyMessageTakenThoughReadTogether_data()
-{
-    QTest::addColumn<bool>("serial");
-    QTest::addColumn<QString>("source");
-    QTest::newRow("tcp") << false << "tcp 127.0.0.1";
-    QTest::newRow("serie") << true << "serie";
-}
-
-void TestBrazoEnviar::lineEnds_everyMessageTakenThoughReadTogether()
-{
-    QFETCH(bool, serial);
-    QFETCH(QString, source);
-    QTemporaryDir dir;
-    const QString log = dir.filePath(QStringLiteral("registro.csv"));
-    Simulator simulator(serial, log);
-    // No pause of the sender's own: the simulator reads several messages at once.
-    const Run run = send(simulator.link << "--intervalo" << "0" << "--fin-de-linea" << "A10" << "B20" << "C30" << "D"
-                                        << "A11" << "B21" << "C31" << "D-45");
-    QVERIFY2(run.status == 0, qPrintable(run.error));
-    QVERIFY2(!run.error.contains("Aviso"), qPrintable(run.error));
-    const QString from = source + QStringLiteral(",\"");
-    QTRY_COMPARE(receives(log),
-                 (QStringList{from + "A10\\x0D\\x0A\",Q1=10", from + "B20\\x0D\\x0A\",Q2=20",
-                              from + "C30\\x0D\\x0A\",Q3=30", from + "D-90\\x0D\\x0A\",Q4=-90",
-                              from + "A11\\x0D\\x0A\",Q1=11", from + "B21\\x0D\\x0A\",Q2=21",
-                              from + "C31\\x0D\\x0A\",Q3=31", from + "D-45\\x0D\\x0A\",Q4=-45"}));
-}
-
 void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
 {
     QTest::addColumn<QStringList>("arguments");
@@ -235,8 +178,8 @@ void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
     QTest::addColumn<int>("status");
     QTest::addColumn<QString>("says");
 
-    // There is no host "h": these rows show that a file is read whole before the link is
-    // opened. %1: a server that hangs up at once.
+    // There is no host "h": these rows show that a file is read whole, or a position
+    // solved, before the link is opened. %1: a server that hangs up at once.
     const QStringList poses = {"--tcp", "h", "--poses", "-"};
     const QStringList replay = {"--tcp", "h", "--reproducir", "-"};
     QTest::newRow("no link") << QStringList{"A45"} << QByteArray() << 2 << "--tcp";
@@ -250,6 +193,8 @@ void TestBrazoEnviar::wrongInputOrLink_saysWhatAndWhere_data()
     QTest::newRow("no such file") << QStringList{"--tcp", "h", "--poses", "/no/p"} << QByteArray() << 2 << "/no/p";
     QTest::newRow("word for an angle") << poses << QByteArray("0 0 0 -90\n# c\n1 2 x 4\n") << 2 << "línea 3: «x»";
     QTest::newRow("negative pause") << poses << QByteArray("1 2 3 4 -5\n") << 2 << "línea 1: «-5»";
+    QTest::newRow("position out of reach") << QStringList{"--tcp", "h", "--posicion", "30,0,0"} << QByteArray() << 2
+                                           << "El punto está a 31.545 del hombro";
     QTest::newRow("not a row") << replay << QByteArray("ms,origen,bytes,resultado\nA45\n") << 2 << "línea 2";
     QTest::newRow("no device") << QStringList{"--serie", "/no/tty", "A1"} << QByteArray() << 1 << "/no/tty";
     QTest::newRow("hung up") << QStringList{"--tcp", "127.0.0.1:%1", "--intervalo", "300", "A1", "A2", "A3"}

@@ -52,6 +52,14 @@ struct Run
             writes << text;
         });
     }
+    // Messages first to last of everyTenthOfASecond(), each sent when it is due.
+    void sendOnTime(ReplayProgress &progress, int first, int last)
+    {
+        for (int sent = first; sent <= last; ++sent) {
+            now = (sent - 1) * 100;
+            progress.sent(sent);
+        }
+    }
 };
 
 } // namespace
@@ -73,10 +81,7 @@ void TestReplayProgress::pipe_getsALineEveryFiveSeconds()
     Run run;
     ReplayProgress progress = run.progress(everyTenthOfASecond(), false);
     progress.sent(0);
-    for (int sent = 1; sent <= 400; ++sent) {
-        run.now = (sent - 1) * 100;
-        progress.sent(sent);
-    }
+    run.sendOnTime(progress, 1, 400);
     progress.finish();
     // Worked by hand: the message counted at t left at t = (count - 1) * 100 ms, when it
     // was due, so 40 s - t remain.
@@ -116,10 +121,7 @@ void TestReplayProgress::terminal_redrawsOneLineInPlace()
     Run run;
     ReplayProgress progress = run.progress(everyTenthOfASecond(), true);
     progress.sent(0);
-    for (int sent = 1; sent <= 200; ++sent) {
-        run.now = (sent - 1) * 100;
-        progress.sent(sent);
-    }
+    run.sendOnTime(progress, 1, 200);
     // Each message redraws: the line stays one, and shows the last count.
     QVERIFY(run.writes.size() >= 200);
     for (const QByteArray &write : std::as_const(run.writes))
@@ -128,17 +130,11 @@ void TestReplayProgress::terminal_redrawsOneLineInPlace()
              QStringList{"brazo-enviar: [##########----------] 200 de 400 mensajes (50 %), faltan unos 20 s"});
 
     // From 20 s left to 9 s the line gets shorter: nothing of the longer one is left over.
-    run.now = 30900;
-    progress.sent(310);
-    run.now = 31000;
-    progress.sent(311);
+    run.sendOnTime(progress, 310, 311);
     QCOMPARE(screen(run.written).constFirst().trimmed(),
              "brazo-enviar: [###############-----] 311 de 400 mensajes (77 %), faltan unos 9 s");
 
-    for (int sent = 312; sent <= 400; ++sent) {
-        run.now = (sent - 1) * 100;
-        progress.sent(sent);
-    }
+    run.sendOnTime(progress, 312, 400);
     progress.finish();
     // Ended, so that what is written next starts a line of its own.
     QCOMPARE(screen(run.written).size(), 2);

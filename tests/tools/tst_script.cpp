@@ -1,11 +1,15 @@
-// What brazo-enviar sends, worked out before any link is opened: pose lines by angle and by
-// the tool's point, the waits of a replayed recording, the line ends.
+// What brazo-enviar sends, and when, worked out before any link is opened: pose lines by
+// angle and by the tool's point, the waits of a replayed recording, the line ends, the
+// link's pacing.
 #include "jointmessage.h"
 #include "script.h"
+#include "sender.h"
+#include "tcpclientlink.h"
 
 #include <QTest>
 
 Q_DECLARE_METATYPE(arm::Elbow)
+Q_DECLARE_METATYPE(Pacing)
 Q_DECLARE_METATYPE(Script)
 
 namespace {
@@ -36,6 +40,8 @@ private slots:
     void replay_waitsAsTheRecordingCame();
     void lineEnds_keepEveryMessageApartWhenReadTogether_data();
     void lineEnds_keepEveryMessageApartWhenReadTogether();
+    void schedule_takesTheLongerOfTheWaitAndThePause_data();
+    void schedule_takesTheLongerOfTheWaitAndThePause();
 };
 
 void TestScript::poseLines_sendWhatTheArmNeeds_data()
@@ -178,5 +184,30 @@ void TestScript::lineEnds_keepEveryMessageApartWhenReadTogether()
         QVERIFY(protocol::jointOf(piece) != 0);
 }
 
-QTEST_APPLESS_MAIN(TestScript)
+void TestScript::schedule_takesTheLongerOfTheWaitAndThePause_data()
+{
+    QTest::addColumn<QList<int>>("waits");
+    QTest::addColumn<Pacing>("pacing");
+    QTest::addColumn<QList<qint64>>("due");
+    // Three-byte messages; at 19200 baud 8N1 they take 30 bits / 19.2 bits a ms = 1.6 ms,
+    // 2 ms rounded up.
+    QTest::newRow("tcp") << QList<int>{0, 50, 0} << Pacing{10, 0} << QList<qint64>{0, 50, 60, 70};
+    QTest::newRow("serial") << QList<int>{5, 50, 0} << Pacing{20, 19200} << QList<qint64>{5, 55, 77, 99};
+    QTest::newRow("nothing to send") << QList<int>{} << Pacing{10, 0} << QList<qint64>{0};
+}
+
+void TestScript::schedule_takesTheLongerOfTheWaitAndThePause()
+{
+    QFETCH(QList<int>, waits);
+    QFETCH(Pacing, pacing);
+    QFETCH(QList<qint64>, due);
+    Script script;
+    for (const int wait : waits)
+        script.steps.append({QByteArrayLiteral("A45"), wait});
+    TcpClientLink link(QStringLiteral("127.0.0.1"), 1);
+    const Sender sender(&link, pacing, script, QString(), QString());
+    QCOMPARE(sender.schedule(), due);
+}
+
+QTEST_GUILESS_MAIN(TestScript)
 #include "tst_script.moc"
