@@ -7,6 +7,9 @@ CountersLine::CountersLine(QWidget *parent)
     : QWidget(parent)
 {
     setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    // It paints its own background: new counters repaint the line alone, not the window and
+    // its frame beneath it.
+    setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
 void CountersLine::setText(const QString &text)
@@ -28,6 +31,7 @@ QSize CountersLine::sizeHint() const
 void CountersLine::paintEvent(QPaintEvent *)
 {
     QPainter painter(this);
+    painter.fillRect(rect(), palette().color(QPalette::Window));
     painter.setPen(palette().color(QPalette::WindowText));
     painter.drawText(rect(), Qt::AlignLeft | Qt::AlignVCenter | Qt::TextWordWrap, m_text);
 }

@@ -111,6 +111,9 @@ void frmVista3D::createControls(QWidget *surface)
                                       surface);
     m_ui->lblHerramienta->setObjectName(QStringLiteral("lblHerramienta"));
     m_ui->lblHerramienta->setFixedSize(m_ui->lblHerramienta->sizeHint());
+    // Painted over with its own background: a new position repaints the label alone, not
+    // the window and its frame beneath it.
+    m_ui->lblHerramienta->setAutoFillBackground(true);
     auto *hint = new QLabel(QStringLiteral("Arrastre o flechas: girar. Rueda, + o -: acercar o alejar. "
                                            "Doble clic o Inicio: vista inicial."),
                             surface);
